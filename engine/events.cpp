@@ -1,0 +1,126 @@
+// What the engine reports, turned into playback flags, status views and
+// events for the parent; and the one failure path.
+
+#include "host/controller.h"
+#include "host/fields.h"
+#include "host/json_line.h"
+#include "host/texts.h"
+#include "ui/spinner.h"
+
+#include <QLabel>
+
+namespace velmo {
+
+void VelmoPlayerApp::vlcEvent(std::uint64_t serial, int type, int data) {
+    // Events of a player that has been replaced or released are dropped: a late
+    // end, error or stop of the old source must not act on the new one.
+    if (!player || serial != player->serial())
+        return;
+    switch (type) {
+    case EngineEvent::Buffering:
+        if (data > 99) {
+            spinner->hide();
+            spinner->stopAnimation();
+        } else {
+            spinner->show();
+            spinner->startAnimation();
+        }
+        break;
+    case EngineEvent::Playing:
+        paused = false;
+        loadingLabel->hide();
+        spinner->hide();
+        spinner->stopAnimation();
+        setPlaySymbol(QStringLiteral("pause.fill"));
+        updateCenterButton();
+        player->setVolume(roundToInt(double(volume) * 100.0));
+        player->setRate(rate);
+        scheduleAfter(600, [this] { runStartupMenuAction(); });
+        break;
+    case EngineEvent::Paused:
+        paused = true;
+        setPlaySymbol(QStringLiteral("play.fill"));
+        updateCenterButton();
+        showControls();
+        break;
+    case EngineEvent::Stopped:
+        if (closing)
+            break;
+        setPlaySymbol(QStringLiteral("play.fill"));
+        updateCenterButton();
+        break;
+    case EngineEvent::EndReached:
+        if (ended)
+            break;
+        ended = true;
+        position = duration;
+        emitEvent(JsonLine()
+                      .add("type", "ended")
+                      .add("position", duration)
+                      .add("duration", duration)
+                      .text());
+        scheduleAfter(700, [this] { closeWindow(); });
+        break;
+    case EngineEvent::EncounteredError:
+        failWith(text::kErrPlayback());
+        break;
+    case EngineEvent::TimeChanged:
+        position = static_cast<double>(player->time()) / 1000.0;
+        if (seeking || ended)
+            break;
+        updatePositionUI();
+        break;
+    case EngineEvent::LengthChanged:
+        duration = static_cast<double>(player->length()) / 1000.0;
+        refreshDurationUI();
+        break;
+    case EngineEvent::Vout:
+        if (data < 1)
+            break;
+        loadingLabel->hide();
+        spinner->hide();
+        spinner->stopAnimation();
+        scheduleMenuRebuild(800);
+        break;
+    case EngineEvent::ESAdded:
+    case EngineEvent::ESDeleted:
+        scheduleMenuRebuild(500);
+        break;
+    default:
+        break;
+    }
+}
+
+void VelmoPlayerApp::scheduleMenuRebuild(int ms) {
+    scheduleAfter(ms, [this] {
+        rebuildSubtitleMenu();
+        rebuildAudioMenu();
+    });
+}
+
+void VelmoPlayerApp::runStartupMenuAction() {
+    rebuildSubtitleMenu();
+    rebuildAudioMenu();
+    autoLoadFirstSubtitle();
+}
+
+void VelmoPlayerApp::autoLoadFirstSubtitle() {
+    // Once in the life of the process, and only when it can happen: an attempt
+    // without wanted subtitles or without tracks is not used up.
+    if (autoSubtitleTried || !subtitleEnabled || subtitles.isEmpty())
+        return;
+    autoSubtitleTried = true;
+    loadExternalSubtitle(subtitles.first());
+}
+
+void VelmoPlayerApp::failWith(const QString& message) {
+    loadingLabel->hide();
+    spinner->hide();
+    spinner->stopAnimation();
+    errorLabel->setText(message);
+    errorLabel->show();
+    errorLabel->raise();
+    emitEvent(JsonLine().add("type", "error").add("message", message).text());
+}
+
+} // namespace velmo

@@ -1,0 +1,201 @@
+#pragma once
+
+// VelmoPlayerApp owns every piece of player state: the engine handles, the
+// current media, the user's settings, the playback flags, the timers and every
+// view of the window. Its member functions are spread over the subsystem
+// folders (host/lifecycle.cpp, engine/transport.cpp, ...), one chapter each.
+
+#include "engine/engine.h"
+#include "host/line_cutter.h"
+#include "subtitles/model.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QSlider;
+class QSocketNotifier;
+class QTimer;
+class QToolButton;
+class QWidget;
+
+namespace velmo {
+
+class MenuChip;
+class PlayerWindow;
+class Spinner;
+class SubtitleOverlayView;
+class VelmoSlider;
+class VideoView;
+
+struct SourceEntry {
+    QString label;
+    QString url;
+};
+
+class VelmoPlayerApp : public QObject {
+    Q_OBJECT
+
+public:
+    // Where events go (one line, without its newline) and how delayed steps are
+    // scheduled; tests replace both.
+    using LineWriter = std::function<void(const QByteArray&)>;
+    using Scheduler = std::function<void(int ms, std::function<void()>)>;
+
+    explicit VelmoPlayerApp(QObject* parent = nullptr);
+    ~VelmoPlayerApp() override;
+
+    // Start-up and end of the process.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void windowWillClose();
+    void closeWindow();
+    void finishAndExit();
+    void stopTimers();
+
+    // Control channel.
+    void startStdinReader(int fd = 0);
+    void feedInput(QByteArrayView bytes);
+    void handleLine(const QByteArray& line);
+    void emitEvent(const QByteArray& line);
+    void emitSettings();
+
+    // Progress.
+    void tickProgress();
+    void emitProgress();
+
+    // Engine.
+    bool createEngine();
+    QString vlcEngineDirectory() const;
+    void startWithPayload(const QJsonObject& payload);
+    void playCurrentURL(const QString& url, double startAt);
+    void vlcEvent(std::uint64_t serial, int type, int data);
+    void failWith(const QString& message);
+
+    // Transport.
+    void togglePlay();
+    void setPaused(bool paused);
+    void seekTo(double seconds);
+    void skipBack();
+    void skipForward();
+    void positionChanged();
+    void applyVolume(double volume);
+    void volumeChanged();
+    void toggleMute();
+    void updateVolumeIcon();
+    void applyRate(double rate);
+
+    // Menus.
+    static QString rateTitle(double rate);
+    void rebuildQualityMenu();
+    void rebuildAudioMenu();
+    void rebuildRateMenu();
+    void rebuildSubtitleMenu();
+
+    // Subtitles.
+    void loadExternalSubtitle(const std::shared_ptr<SubtitleTrack>& track);
+    void applySubtitleIndex(std::int64_t index);
+    void applyStyleFrom(const QJsonObject& command);
+    void readStyleFields(const QJsonObject& object);
+    void applySubtitleStyle();
+    void updateSubtitleCue();
+    void disableSubtitles();
+    void activateTrack(const std::shared_ptr<SubtitleTrack>& track);
+
+    // Window.
+    void buildWindow();
+    void layoutUI();
+    void updatePositionUI();
+    void refreshDurationUI();
+    void updateCenterButton();
+    void setPlaySymbol(const QString& symbol);
+    void showControls();
+    void hideControls();
+    void mouseActivity();
+    void showToast(const QString& text);
+    void toggleFullscreen();
+
+    // --- state ---------------------------------------------------------------
+    PlayerWindow* window = nullptr;
+    QWidget* content = nullptr;
+    VideoView* video = nullptr;
+    QWidget* topBar = nullptr;
+    QWidget* bottomBar = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* subtitleLabel = nullptr;
+    QToolButton* playButton = nullptr;
+    QToolButton* centerButton = nullptr;
+    VelmoSlider* positionSlider = nullptr;
+    QLabel* currentLabel = nullptr;
+    QLabel* durationLabel = nullptr;
+    QToolButton* volumeButton = nullptr;
+    QSlider* volumeSlider = nullptr;
+    QLabel* liveBadge = nullptr;
+    Spinner* spinner = nullptr;
+    QLabel* loadingLabel = nullptr;
+    QLabel* errorLabel = nullptr;
+    QLabel* toastLabel = nullptr;
+
+    std::unique_ptr<Engine> vlc;
+    std::unique_ptr<MediaPlayer> player;
+    QList<SourceEntry> sources;
+    QList<std::shared_ptr<SubtitleTrack>> subtitles;
+    std::shared_ptr<SubtitleTrack> activeTrack;
+    bool live = false;
+    double duration = 0;
+    double position = 0;
+    bool seeking = false;
+    bool paused = false;
+    bool controlsHidden = false;
+    QTimer* uiTimer = nullptr;
+    QTimer* progressTimer = nullptr;
+    double lastMouse = 0;
+    bool ended = false;
+    bool closing = false;
+    bool started = false;
+    QString mediaURL;
+    double startPosition = 0;
+    std::optional<QString> currentQuality;
+    std::optional<QString> currentAudioName;
+    bool subtitleEnabled = true;
+    QString subtitleFont = QStringLiteral("Vazirmatn");
+    double subtitleSize = 26.0;
+    QString subtitleColorHex = QStringLiteral("#ffffff");
+    QString subtitleBoxHex = QStringLiteral("#000000");
+    double subtitleBoxOpacity = 0.55;
+    float volume = 1.0f;
+    float rate = 1.0f;
+    float lastVolume = 1.0f;
+    LineCutter stdinBuffer;
+    bool closedSent = false;
+    bool autoSubtitleTried = false;
+    bool enteredFullscreen = false; // the first successful load went fullscreen once
+
+    // --- seams -----------------------------------------------------------------
+    LineWriter writeLine;
+    Scheduler scheduleAfter;
+    EngineFactory engineFactory;
+    // Candidate engine folders, in search order (each holds "plugins").
+    QStringList engineFolders;
+    // Asked to end the process (the event loop's quit by default).
+    std::function<void()> terminate;
+
+private:
+    void runStartupMenuAction();
+    void autoLoadFirstSubtitle();
+    void scheduleMenuRebuild(int ms);
+
+    QSocketNotifier* stdinNotifier_ = nullptr;
+    QTimer* toastTimer_ = nullptr;
+    int stdinFd_ = -1;
+    bool terminated_ = false;
+};
+
+} // namespace velmo

@@ -1,0 +1,20 @@
+// The player process: one controller, one window, driven over stdin/stdout.
+
+#include "host/controller.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmo Player"));
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    velmo::VelmoPlayerApp controller;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &controller,
+                     [&controller] { controller.applicationWillTerminate(); });
+    QTimer::singleShot(0, &controller,
+                       [&controller] { controller.applicationDidFinishLaunching(); });
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// An engine that plays nothing: it records what the controller asks of it and
+// lets a test raise events by hand.
+
+#include "engine/engine.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace velmo::test {
+
+struct FakePlayerLog {
+    std::uint64_t serial = 0;
+    QString url;
+    QStringList options;
+    QStringList calls; // "play", "stop", "pause 1", "time 1600", "volume 56", "rate 1.5", ...
+    bool released = false;
+    std::int64_t time = -1;
+    std::int64_t length = -1;
+    bool videoAttached = false;
+    bool eventsAttached = false;
+};
+
+struct FakeEngineState {
+    QStringList args;
+    int instances = 0;
+    bool failCreate = false;
+    Engine::OpenError failOpen = Engine::OpenError::None;
+    int playResult = 0;
+    QList<std::shared_ptr<FakePlayerLog>> players;
+    EngineEventHandler handler;
+
+    std::shared_ptr<FakePlayerLog> last() const {
+        return players.isEmpty() ? nullptr : players.last();
+    }
+};
+
+// A factory for VelmoPlayerApp::engineFactory that records into `state`.
+EngineFactory fakeEngineFactory(std::shared_ptr<FakeEngineState> state);
+
+} // namespace velmo::test

@@ -1,0 +1,182 @@
+// The player window and its view tree, back to front: the video, the bars with
+// their controls, then the centre button, spinner, loading, error and toast
+// texts over the picture.
+
+#include "host/controller.h"
+#include "host/texts.h"
+#include "ui/clock.h"
+#include "ui/player_window.h"
+#include "ui/spinner.h"
+#include "ui/velmo_slider.h"
+#include "ui/video_view.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace velmo {
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const QString& text, const QColor& color, bool semibold,
+                  double size) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPointSizeF(size);
+    font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
+    label->setFont(font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+QToolButton* makeButton(QWidget* parent, const QString& symbol, const QString& tooltip) {
+    auto* button = new QToolButton(parent);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolTip(tooltip);
+    button->setProperty("symbol", symbol);
+    return button;
+}
+
+QWidget* makeBar(QWidget* parent, int height) {
+    auto* bar = new QWidget(parent);
+    bar->resize(100, height);
+    bar->setAutoFillBackground(true);
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Window, QColor::fromRgbF(0.03f, 0.03f, 0.03f, 0.72f));
+    bar->setPalette(p);
+    return bar;
+}
+
+} // namespace
+
+void VelmoPlayerApp::buildWindow() {
+    window = new PlayerWindow;
+    window->setWindowTitle(QStringLiteral("Velmo"));
+    window->setMinimumSize(720, 405);
+    window->resize(1280, 720);
+    window->onClose = [this] {
+        windowWillClose();
+    };
+    window->onResize = [this] {
+        layoutUI();
+    };
+    content = window;
+
+    video = new VideoView(content);
+
+    topBar = makeBar(content, 56);
+    auto* close = makeButton(topBar, QStringLiteral("xmark"), text::kTipClose());
+    close->setText(QStringLiteral("✕"));
+    close->setObjectName(QStringLiteral("closeButton"));
+    connect(close, &QToolButton::clicked, this, [this] { closeWindow(); });
+    titleLabel = makeLabel(topBar, QString(), Qt::white, true, 13);
+    titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    titleLabel->setWordWrap(false);
+    subtitleLabel = makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
+    subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    subtitleLabel->setWordWrap(false);
+
+    bottomBar = makeBar(content, 78);
+    playButton = makeButton(bottomBar, QStringLiteral("play.fill"), text::kTipPlay());
+    connect(playButton, &QToolButton::clicked, this, [this] { togglePlay(); });
+    setPlaySymbol(QStringLiteral("play.fill"));
+    const QColor timeColor = QColor::fromRgbF(0.85f, 0.85f, 0.85f);
+    currentLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
+    auto* slider = new VelmoSlider(bottomBar);
+    positionSlider = slider;
+    connect(slider, &VelmoSlider::userMoved, this, [this] { positionChanged(); });
+    durationLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
+    liveBadge =
+        makeLabel(bottomBar, text::kLiveBadge(), QColor::fromRgbF(1.0f, 0.36f, 0.32f), true, 10.5);
+    liveBadge->hide();
+    volumeButton = makeButton(bottomBar, QStringLiteral("speaker.wave.2.fill"), text::kTipMute());
+    connect(volumeButton, &QToolButton::clicked, this, [this] { toggleMute(); });
+    volumeSlider = new QSlider(Qt::Horizontal, bottomBar);
+    volumeSlider->setRange(0, 100);
+    volumeSlider->setValue(100);
+    volumeSlider->setFocusPolicy(Qt::NoFocus);
+    connect(volumeSlider, &QSlider::sliderMoved, this, [this] { volumeChanged(); });
+    connect(volumeSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove)
+            QTimer::singleShot(0, this, [this] { volumeChanged(); });
+    });
+
+    centerButton = makeButton(content, QStringLiteral("play.fill"), text::kTipPlay());
+    centerButton->setText(QStringLiteral("▶"));
+    connect(centerButton, &QToolButton::clicked, this, [this] { togglePlay(); });
+    centerButton->hide();
+    spinner = new Spinner(content);
+    spinner->hide();
+    loadingLabel = makeLabel(content, text::kLoading(), timeColor, false, 12);
+    loadingLabel->hide();
+    errorLabel = makeLabel(content, QString(), Qt::white, true, 13);
+    errorLabel->setAutoFillBackground(true);
+    QPalette errorPalette = errorLabel->palette();
+    errorPalette.setColor(QPalette::Window, QColor::fromRgbF(0.6f, 0.1f, 0.1f, 0.85f));
+    errorLabel->setPalette(errorPalette);
+    errorLabel->hide();
+    toastLabel = makeLabel(content, QString(), Qt::white, true, 12.5);
+    toastLabel->setAutoFillBackground(true);
+    QPalette toastPalette = toastLabel->palette();
+    toastPalette.setColor(QPalette::Window, QColor::fromRgbF(0.05f, 0.05f, 0.05f, 0.85f));
+    toastLabel->setPalette(toastPalette);
+    toastLabel->hide();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    window->show();
+    layoutUI();
+
+    uiTimer = new QTimer(this);
+    uiTimer->start(250);
+    progressTimer = new QTimer(this);
+    connect(progressTimer, &QTimer::timeout, this, [this] { tickProgress(); });
+    progressTimer->start(500);
+}
+
+void VelmoPlayerApp::layoutUI() {
+    if (content == nullptr)
+        return;
+    const int w = content->width();
+    const int h = content->height();
+    video->setGeometry(0, 0, w, h);
+    topBar->setGeometry(0, 0, w, 56);
+    bottomBar->setGeometry(0, h - 78, w, 78);
+    if (auto* close = topBar->findChild<QToolButton*>(QStringLiteral("closeButton")))
+        close->setGeometry(14, 15, 24, 24);
+    const int titleWidth = std::max(120, w - 58);
+    titleLabel->setGeometry(48, 9, titleWidth, 18);
+    subtitleLabel->setGeometry(48, 30, titleWidth, 15);
+    playButton->setGeometry(16, 26, 30, 30);
+    currentLabel->setGeometry(122, 31, 58, 20);
+    const int right = w - 16;
+    volumeSlider->setGeometry(right - 82, 32, 82, 20);
+    volumeButton->setGeometry(right - 114, 30, 24, 24);
+    durationLabel->setGeometry(right - 186, 31, 62, 20);
+    positionSlider->setGeometry(188, 31, std::max(120, right - 194 - 188), 20);
+    liveBadge->setGeometry(w - 96, 30, 78, 22);
+    centerButton->setGeometry(w / 2 - 40, h / 2 - 40, 80, 80);
+    spinner->setGeometry(w / 2 - 20, h / 2 - 20, 40, 40);
+    loadingLabel->setGeometry(w / 2 - 150, h / 2 + 30, 300, 22);
+    errorLabel->setGeometry(int(0.15 * w), h / 2 - 40, int(0.7 * w), 90);
+    toastLabel->setGeometry(w / 2 - 120, 88, 240, 30);
+}
+
+void VelmoPlayerApp::setPlaySymbol(const QString& symbol) {
+    playButton->setProperty("symbol", symbol);
+    playButton->setText(symbol == QLatin1String("pause.fill") ? QStringLiteral("❚❚")
+                                                              : QStringLiteral("▶"));
+}
+
+} // namespace velmo
