@@ -19,7 +19,9 @@ void VelmoPlayerApp::emitProgress() {
         return;
     double d = duration;
     double p = position;
-    if (player) {
+    // After the end the position stays at the duration, so that "closed" says
+    // where "ended" said (the engine's clock stops a little short of the end).
+    if (player && !ended) {
         // A time or length of 0 or less never overwrites what is known: the start
         // position is reported until the engine's clock moves.
         if (const auto ms = player->time(); ms > 0)

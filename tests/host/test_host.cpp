@@ -6,6 +6,13 @@
 #include "host/fields.h"
 #include "host/json_line.h"
 #include "host/line_cutter.h"
+#include "host/temp_dir.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QLabel>
@@ -39,6 +46,7 @@ private slots:
     void progressKeepsKnownValues();
     void endThenClosedThenExit();
     void pauseReportsAtOnce();
+    void privateTempDirectory();
 };
 
 // Each row: chunks as read, and the lines cut from them.
@@ -336,15 +344,17 @@ void HostTest::endThenClosedThenExit() {
     h.player()->length = 30000;
     h.event(EngineEvent::LengthChanged);
     h.clearEvents();
+    h.player()->time = 29640; // the engine's clock stops short of the end
     h.event(EngineEvent::EndReached);
     h.event(EngineEvent::EndReached);
     QCOMPARE(h.lines, QList<QByteArray>{"{\"type\":\"ended\",\"position\":30,\"duration\":30}"});
-    h.send(QByteArray("{\"command\":\"toggle\"}")); // plays again, the close still comes
+    h.app.tickProgress();
+    QCOMPARE(h.lastEvent("progress").value("position").toDouble(), 30.0);
     h.advance(699);
     QVERIFY(h.events("closed").isEmpty());
     h.advance(1);
     QCOMPARE(h.events("closed").size(), 1);
-    QCOMPARE(h.lastEvent("closed").value("position").toDouble(), 0.0); // toggled back to 0
+    QCOMPARE(h.lastEvent("closed").value("position").toDouble(), 30.0); // where "ended" said
     QCOMPARE(h.terminateCalls, 0);
     h.advance(150);
     QCOMPARE(h.terminateCalls, 1);
@@ -363,6 +373,38 @@ void HostTest::pauseReportsAtOnce() {
     QCOMPARE(progress[1].value("paused").toBool(), true);
     QCOMPARE(progress[2].value("paused").toBool(), false);
     QCOMPARE(h.player()->calls.filter("pause"), (QStringList{"pause 1", "pause 1", "pause 0"}));
+}
+
+void HostTest::privateTempDirectory() {
+    QTemporaryDir base;
+    auto mode = [](const QString& path) {
+        struct stat info {};
+        ::lstat(QFile::encodeName(path).constData(), &info);
+        return info.st_mode & 0777;
+    };
+    const QString dir = privateTempDirectoryUnder(base.path(), "velmo");
+    QCOMPARE(dir, base.path() + "/velmo");
+    QCOMPARE(mode(dir), 0700u);
+    QCOMPARE(privateTempDirectoryUnder(base.path(), "velmo"), dir); // used again
+
+    // An existing directory of ours that others can enter is closed up.
+    QDir(base.path()).mkdir("open");
+    ::chmod(QFile::encodeName(base.path() + "/open").constData(), 0777);
+    QCOMPARE(privateTempDirectoryUnder(base.path(), "open"), base.path() + "/open");
+    QCOMPARE(mode(base.path() + "/open"), 0700u);
+
+    // A symlink planted under the name (pointing anywhere) is never followed.
+    QTemporaryDir elsewhere;
+    QFile::link(elsewhere.path(), base.path() + "/planted");
+    const QString fresh = privateTempDirectoryUnder(base.path(), "planted");
+    QVERIFY(fresh.startsWith(base.path() + "/planted-"));
+    QVERIFY(!QFileInfo(fresh).isSymLink());
+    QCOMPARE(mode(fresh), 0700u);
+
+    // A file under the name: likewise.
+    QFile file(base.path() + "/file");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(privateTempDirectoryUnder(base.path(), "file").startsWith(base.path() + "/file-"));
 }
 
 VELMO_TEST_MAIN(HostTest)
