@@ -5,11 +5,11 @@
 #include "host/fields.h"
 #include "host/texts.h"
 #include "ui/clock.h"
+#include "ui/icon_button.h"
 #include "ui/velmo_slider.h"
 
 #include <QLabel>
 #include <QSlider>
-#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -109,8 +109,7 @@ void VelmoPlayerApp::updateVolumeIcon() {
         symbol = QStringLiteral("speaker.slash.fill");
     else if (double(volume) < 0.4)
         symbol = QStringLiteral("speaker.wave.1.fill");
-    volumeButton->setProperty("symbol", symbol);
-    volumeButton->setText(double(volume) < 0.001 ? QStringLiteral("🔇") : QStringLiteral("🔊"));
+    volumeButton->setSymbol(symbol, 13);
 }
 
 void VelmoPlayerApp::applyRate(double r) {

@@ -23,11 +23,11 @@ class QLabel;
 class QSlider;
 class QSocketNotifier;
 class QTimer;
-class QToolButton;
 class QWidget;
 
 namespace velmo {
 
+class IconButton;
 class MenuChip;
 class PlayerWindow;
 class Spinner;
@@ -110,6 +110,7 @@ public:
     void activateTrack(const std::shared_ptr<SubtitleTrack>& track);
 
     // Window.
+    void registerFonts();
     void buildWindow();
     void layoutUI();
     void updatePositionUI();
@@ -130,12 +131,12 @@ public:
     QWidget* bottomBar = nullptr;
     QLabel* titleLabel = nullptr;
     QLabel* subtitleLabel = nullptr;
-    QToolButton* playButton = nullptr;
-    QToolButton* centerButton = nullptr;
+    IconButton* playButton = nullptr;
+    IconButton* centerButton = nullptr;
     VelmoSlider* positionSlider = nullptr;
     QLabel* currentLabel = nullptr;
     QLabel* durationLabel = nullptr;
-    QToolButton* volumeButton = nullptr;
+    IconButton* volumeButton = nullptr;
     QSlider* volumeSlider = nullptr;
     QLabel* liveBadge = nullptr;
     Spinner* spinner = nullptr;

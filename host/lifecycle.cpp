@@ -39,6 +39,7 @@ VelmoPlayerApp::~VelmoPlayerApp() {
 }
 
 void VelmoPlayerApp::applicationDidFinishLaunching() {
+    registerFonts();
     buildWindow();
     startStdinReader();
     if (window != nullptr) {

@@ -3,10 +3,10 @@
 
 #include "host/controller.h"
 #include "ui/clock.h"
+#include "ui/icon_button.h"
 #include "ui/velmo_slider.h"
 
 #include <QLabel>
-#include <QToolButton>
 
 namespace velmo {
 
@@ -38,8 +38,7 @@ void VelmoPlayerApp::updateCenterButton() {
     centerButton->setVisible(paused && errorLabel->isHidden());
     const QString symbol =
         ended ? QStringLiteral("arrow.counterclockwise") : QStringLiteral("play.fill");
-    centerButton->setProperty("symbol", symbol);
-    centerButton->setText(ended ? QStringLiteral("↺") : QStringLiteral("▶"));
+    centerButton->setSymbol(symbol, 46);
 }
 
 } // namespace velmo

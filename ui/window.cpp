@@ -5,6 +5,7 @@
 #include "host/controller.h"
 #include "host/texts.h"
 #include "ui/clock.h"
+#include "ui/icon_button.h"
 #include "ui/player_window.h"
 #include "ui/spinner.h"
 #include "ui/velmo_slider.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 
 namespace velmo {
 
@@ -36,13 +36,9 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QColor& color, boo
     return label;
 }
 
-QToolButton* makeButton(QWidget* parent, const QString& symbol, const QString& tooltip) {
-    auto* button = new QToolButton(parent);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(tooltip);
-    button->setProperty("symbol", symbol);
-    return button;
+IconButton* makeButton(QWidget* parent, const QString& symbol, const QString& tooltip,
+                       double pointSize) {
+    return new IconButton(symbol, tooltip, pointSize, parent);
 }
 
 QWidget* makeBar(QWidget* parent, int height) {
@@ -73,10 +69,9 @@ void VelmoPlayerApp::buildWindow() {
     video = new VideoView(content);
 
     topBar = makeBar(content, 56);
-    auto* close = makeButton(topBar, QStringLiteral("xmark"), text::kTipClose());
-    close->setText(QStringLiteral("✕"));
+    auto* close = makeButton(topBar, QStringLiteral("xmark"), text::kTipClose(), 13);
     close->setObjectName(QStringLiteral("closeButton"));
-    connect(close, &QToolButton::clicked, this, [this] { closeWindow(); });
+    connect(close, &IconButton::clicked, this, [this] { closeWindow(); });
     titleLabel = makeLabel(topBar, QString(), Qt::white, true, 13);
     titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleLabel->setWordWrap(false);
@@ -85,8 +80,8 @@ void VelmoPlayerApp::buildWindow() {
     subtitleLabel->setWordWrap(false);
 
     bottomBar = makeBar(content, 78);
-    playButton = makeButton(bottomBar, QStringLiteral("play.fill"), text::kTipPlay());
-    connect(playButton, &QToolButton::clicked, this, [this] { togglePlay(); });
+    playButton = makeButton(bottomBar, QStringLiteral("play.fill"), text::kTipPlay(), 19);
+    connect(playButton, &IconButton::clicked, this, [this] { togglePlay(); });
     setPlaySymbol(QStringLiteral("play.fill"));
     const QColor timeColor = QColor::fromRgbF(0.85f, 0.85f, 0.85f);
     currentLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
@@ -97,8 +92,9 @@ void VelmoPlayerApp::buildWindow() {
     liveBadge =
         makeLabel(bottomBar, text::kLiveBadge(), QColor::fromRgbF(1.0f, 0.36f, 0.32f), true, 10.5);
     liveBadge->hide();
-    volumeButton = makeButton(bottomBar, QStringLiteral("speaker.wave.2.fill"), text::kTipMute());
-    connect(volumeButton, &QToolButton::clicked, this, [this] { toggleMute(); });
+    volumeButton =
+        makeButton(bottomBar, QStringLiteral("speaker.wave.2.fill"), text::kTipMute(), 13);
+    connect(volumeButton, &IconButton::clicked, this, [this] { toggleMute(); });
     volumeSlider = new QSlider(Qt::Horizontal, bottomBar);
     volumeSlider->setRange(0, 100);
     volumeSlider->setValue(100);
@@ -109,9 +105,9 @@ void VelmoPlayerApp::buildWindow() {
             QTimer::singleShot(0, this, [this] { volumeChanged(); });
     });
 
-    centerButton = makeButton(content, QStringLiteral("play.fill"), text::kTipPlay());
-    centerButton->setText(QStringLiteral("▶"));
-    connect(centerButton, &QToolButton::clicked, this, [this] { togglePlay(); });
+    centerButton = makeButton(content, QStringLiteral("play.fill"), text::kTipPlay(), 46);
+    centerButton->setTint(QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.92f));
+    connect(centerButton, &IconButton::clicked, this, [this] { togglePlay(); });
     centerButton->hide();
     spinner = new Spinner(content);
     spinner->hide();
@@ -153,7 +149,7 @@ void VelmoPlayerApp::layoutUI() {
     video->setGeometry(0, 0, w, h);
     topBar->setGeometry(0, 0, w, 56);
     bottomBar->setGeometry(0, h - 78, w, 78);
-    if (auto* close = topBar->findChild<QToolButton*>(QStringLiteral("closeButton")))
+    if (auto* close = topBar->findChild<IconButton*>(QStringLiteral("closeButton")))
         close->setGeometry(14, 15, 24, 24);
     const int titleWidth = std::max(120, w - 58);
     titleLabel->setGeometry(48, 9, titleWidth, 18);
@@ -174,9 +170,7 @@ void VelmoPlayerApp::layoutUI() {
 }
 
 void VelmoPlayerApp::setPlaySymbol(const QString& symbol) {
-    playButton->setProperty("symbol", symbol);
-    playButton->setText(symbol == QLatin1String("pause.fill") ? QStringLiteral("❚❚")
-                                                              : QStringLiteral("▶"));
+    playButton->setSymbol(symbol, 19);
 }
 
 } // namespace velmo

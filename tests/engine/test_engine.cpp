@@ -4,6 +4,7 @@
 #include "../support/harness.h"
 #include "../support/test_main.h"
 #include "host/texts.h"
+#include "ui/icon_button.h"
 #include "ui/player_window.h"
 #include "ui/spinner.h"
 #include "ui/velmo_slider.h"
@@ -12,14 +13,13 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QSlider>
-#include <QToolButton>
 
 using namespace velmo;
 using velmo::test::Harness;
 
 namespace {
-QString symbolOf(QWidget* button) {
-    return button->property("symbol").toString();
+QString symbolOf(IconButton* button) {
+    return button->symbol();
 }
 } // namespace
 
