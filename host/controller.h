@@ -20,6 +20,7 @@
 #include <optional>
 
 class QLabel;
+class QPropertyAnimation;
 class QSlider;
 class QSocketNotifier;
 class QTimer;
@@ -119,9 +120,17 @@ public:
     void setPlaySymbol(const QString& symbol);
     void showControls();
     void hideControls();
+    void toggleControls();
     void mouseActivity();
+    void tickUI();
+    bool stylePanelShown() const;
+    void setSubtitleInset(double inset);
     void showToast(const QString& text);
+    void hideToast();
+    // Milliseconds until the toast shown starts to fade; -1 when none is pending.
+    int toastRemaining() const;
     void toggleFullscreen();
+    void windowFullscreenChanged();
 
     // --- state ---------------------------------------------------------------
     PlayerWindow* window = nullptr;
@@ -143,6 +152,8 @@ public:
     QLabel* loadingLabel = nullptr;
     QLabel* errorLabel = nullptr;
     QLabel* toastLabel = nullptr;
+    IconButton* settingsButton = nullptr;
+    IconButton* fullscreenButton = nullptr;
 
     std::unique_ptr<Engine> vlc;
     std::unique_ptr<MediaPlayer> player;
@@ -187,6 +198,8 @@ public:
     QStringList engineFolders;
     // Asked to end the process (the event loop's quit by default).
     std::function<void()> terminate;
+    // Seconds on a steady clock; the time of activity and of auto-hiding.
+    std::function<double()> clock;
 
 private:
     void runStartupMenuAction();
@@ -195,6 +208,12 @@ private:
 
     QSocketNotifier* stdinNotifier_ = nullptr;
     QTimer* toastTimer_ = nullptr;
+    QPropertyAnimation* toastFade_ = nullptr;
+    bool pointerHidden_ = false;
+
+public:
+    // Whether the subtitle style popup is open (none: never).
+    std::function<bool()> stylePanelShown_;
     int stdinFd_ = -1;
     bool terminated_ = false;
 };

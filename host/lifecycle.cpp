@@ -7,6 +7,7 @@
 #include "ui/video_view.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,6 +28,14 @@ VelmoPlayerApp::VelmoPlayerApp(QObject* parent) : QObject(parent) {
                      QStringLiteral(VELMO_SYSTEM_VLC_DIR)};
     terminate = [] {
         QCoreApplication::quit();
+    };
+    clock = [] {
+        static QElapsedTimer steady = [] {
+            QElapsedTimer t;
+            t.start();
+            return t;
+        }();
+        return steady.nsecsElapsed() / 1e9;
     };
 }
 

@@ -35,6 +35,8 @@ void VelmoPlayerApp::activateTrack(const std::shared_ptr<SubtitleTrack>& track) 
 
 void VelmoPlayerApp::updateSubtitleCue() {}
 
+void VelmoPlayerApp::setSubtitleInset(double) {}
+
 void VelmoPlayerApp::rebuildSubtitleMenu() {}
 
 } // namespace velmo

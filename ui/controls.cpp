@@ -1,27 +1,36 @@
-// Showing the controls on activity, and short messages over the picture.
+// The controls come back on any activity and hide after three seconds without
+// it during playback; fullscreen; short messages that fade out by themselves.
 
 #include "host/controller.h"
+#include "ui/icon_button.h"
 #include "ui/player_window.h"
 
-#include <QDateTime>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QTimer>
 
 namespace velmo {
 
 namespace {
-double now() {
-    return QDateTime::currentMSecsSinceEpoch() / 1000.0;
-}
+constexpr double kHideAfter = 3.0; // seconds without activity
+constexpr int kToastShown = 2000;  // ms before a toast fades
+constexpr int kToastFade = 300;    // ms
 } // namespace
 
 void VelmoPlayerApp::showControls() {
-    lastMouse = now();
+    lastMouse = clock();
+    if (pointerHidden_) {
+        pointerHidden_ = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
     if (!controlsHidden)
         return;
     controlsHidden = false;
     topBar->show();
     bottomBar->show();
+    setSubtitleInset(100);
 }
 
 void VelmoPlayerApp::hideControls() {
@@ -30,23 +39,37 @@ void VelmoPlayerApp::hideControls() {
     controlsHidden = true;
     topBar->hide();
     bottomBar->hide();
+    setSubtitleInset(64);
+    // In fullscreen the pointer goes with the bars until the mouse moves.
+    if (window->isFullScreen() && !pointerHidden_) {
+        pointerHidden_ = true;
+        QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+    }
+}
+
+void VelmoPlayerApp::toggleControls() {
+    if (controlsHidden || paused)
+        showControls();
+    else
+        hideControls();
 }
 
 void VelmoPlayerApp::mouseActivity() {
     showControls();
 }
 
-void VelmoPlayerApp::showToast(const QString& text) {
-    toastLabel->setText(text);
-    toastLabel->show();
-    toastLabel->raise();
-    // Each toast restarts the two seconds.
-    if (toastTimer_ == nullptr) {
-        toastTimer_ = new QTimer(this);
-        toastTimer_->setSingleShot(true);
-        connect(toastTimer_, &QTimer::timeout, toastLabel, &QLabel::hide);
-    }
-    toastTimer_->start(2000);
+bool VelmoPlayerApp::stylePanelShown() const {
+    return stylePanelShown_ && stylePanelShown_();
+}
+
+void VelmoPlayerApp::tickUI() {
+    if (paused || controlsHidden || !started)
+        return;
+    if (clock() - lastMouse <= kHideAfter)
+        return;
+    if (stylePanelShown())
+        return;
+    hideControls();
 }
 
 void VelmoPlayerApp::toggleFullscreen() {
@@ -54,6 +77,48 @@ void VelmoPlayerApp::toggleFullscreen() {
         window->showNormal();
     else
         window->showFullScreen();
+}
+
+void VelmoPlayerApp::windowFullscreenChanged() {
+    const bool full = window->isFullScreen();
+    fullscreenButton->setSymbol(full ? QStringLiteral("arrow.down.right.and.arrow.up.left")
+                                     : QStringLiteral("arrow.up.left.and.arrow.down.right"),
+                                14);
+    showControls();
+    layoutUI();
+}
+
+void VelmoPlayerApp::showToast(const QString& text) {
+    if (toastTimer_ == nullptr) {
+        toastTimer_ = new QTimer(this);
+        toastTimer_->setSingleShot(true);
+        toastTimer_->setTimerType(Qt::PreciseTimer);
+        connect(toastTimer_, &QTimer::timeout, this, [this] { hideToast(); });
+        auto* effect = new QGraphicsOpacityEffect(toastLabel);
+        toastLabel->setGraphicsEffect(effect);
+        toastFade_ = new QPropertyAnimation(effect, "opacity", this);
+        toastFade_->setDuration(kToastFade);
+        toastFade_->setEndValue(0.0);
+        connect(toastFade_, &QPropertyAnimation::finished, toastLabel, &QLabel::hide);
+    }
+    // A new toast replaces the one shown, also one that is fading out.
+    toastFade_->stop();
+    static_cast<QGraphicsOpacityEffect*>(toastLabel->graphicsEffect())->setOpacity(1.0);
+    toastLabel->setText(text);
+    toastLabel->show();
+    toastLabel->raise();
+    toastTimer_->start(kToastShown);
+}
+
+int VelmoPlayerApp::toastRemaining() const {
+    return toastTimer_ != nullptr && toastTimer_->isActive() ? toastTimer_->remainingTime() : -1;
+}
+
+void VelmoPlayerApp::hideToast() {
+    if (toastFade_ == nullptr)
+        return;
+    toastFade_->setStartValue(1.0);
+    toastFade_->start();
 }
 
 } // namespace velmo

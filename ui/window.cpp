@@ -64,6 +64,9 @@ void VelmoPlayerApp::buildWindow() {
     window->onResize = [this] {
         layoutUI();
     };
+    window->onFullscreenChanged = [this] {
+        windowFullscreenChanged();
+    };
     content = window;
 
     video = new VideoView(content);
@@ -78,6 +81,10 @@ void VelmoPlayerApp::buildWindow() {
     subtitleLabel = makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
     subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     subtitleLabel->setWordWrap(false);
+    settingsButton = makeButton(topBar, QStringLiteral("gearshape.fill"), text::kStyleTitle(), 15);
+    fullscreenButton = makeButton(topBar, QStringLiteral("arrow.up.left.and.arrow.down.right"),
+                                  text::kFullscreen(), 14);
+    connect(fullscreenButton, &IconButton::clicked, this, [this] { toggleFullscreen(); });
 
     bottomBar = makeBar(content, 78);
     playButton = makeButton(bottomBar, QStringLiteral("play.fill"), text::kTipPlay(), 19);
@@ -134,7 +141,9 @@ void VelmoPlayerApp::buildWindow() {
     window->show();
     layoutUI();
 
+    lastMouse = clock();
     uiTimer = new QTimer(this);
+    connect(uiTimer, &QTimer::timeout, this, [this] { tickUI(); });
     uiTimer->start(250);
     progressTimer = new QTimer(this);
     connect(progressTimer, &QTimer::timeout, this, [this] { tickProgress(); });
@@ -151,6 +160,8 @@ void VelmoPlayerApp::layoutUI() {
     bottomBar->setGeometry(0, h - 78, w, 78);
     if (auto* close = topBar->findChild<IconButton*>(QStringLiteral("closeButton")))
         close->setGeometry(14, 15, 24, 24);
+    fullscreenButton->setGeometry(w - 42, 15, 24, 24);
+    settingsButton->setGeometry(w - 76, 15, 24, 24);
     const int titleWidth = std::max(120, w - 58);
     titleLabel->setGeometry(48, 9, titleWidth, 18);
     subtitleLabel->setGeometry(48, 30, titleWidth, 15);
