@@ -112,6 +112,7 @@ public:
 
     // Window.
     void registerFonts();
+    void buildMenu();
     void buildWindow();
     void layoutUI();
     void updatePositionUI();

@@ -50,6 +50,8 @@ VelmoPlayerApp::~VelmoPlayerApp() {
 void VelmoPlayerApp::applicationDidFinishLaunching() {
     registerFonts();
     buildWindow();
+    // The menu's items live on the window (a context menu and its shortcuts).
+    buildMenu();
     startStdinReader();
     if (window != nullptr) {
         window->raise();

@@ -20,6 +20,7 @@ Harness::Harness() {
     QDir(engineDir_.path()).mkpath(QStringLiteral("plugins"));
     app.engineFolders = {QStringLiteral("/nonexistent/velmo/vlc"), engineDir_.path()};
     app.buildWindow();
+    app.buildMenu();
 }
 
 Harness::~Harness() {

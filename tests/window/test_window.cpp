@@ -51,6 +51,7 @@ private slots:
     void fullscreenFollowsTheWindow();
     void toastReplacesAndRestartsItsTime();
     void toastFadesThenHides();
+    void menuShortcuts();
 };
 
 void WindowTest::barsHide_data() {
@@ -171,6 +172,24 @@ void WindowTest::toastFadesThenHides() {
     QTest::qWait(400);
     QVERIFY(!h.app.toastLabel->isHidden());
     QCOMPARE(effect->opacity(), 1.0);
+}
+
+void WindowTest::menuShortcuts() {
+    Harness h;
+    QList<QAction*> actions = h.app.content->actions();
+    QStringList titles;
+    for (QAction* action : actions)
+        if (!action->isSeparator())
+            titles << action->text() + " " +
+                          action->shortcut().toString(QKeySequence::PortableText);
+    QCOMPARE(titles,
+             (QStringList{text::kMenuAbout().arg("Velmo Player") + " ",
+                          text::kMenuHide() + " Ctrl+H", text::kMenuQuit() + " Ctrl+Q",
+                          text::kFullscreen() + " Meta+Ctrl+F", text::kMenuClose() + " Ctrl+W"}));
+    // Close player closes the window, which reports "closed".
+    h.app.closing = false;
+    actions.last()->trigger();
+    QCOMPARE(h.events("closed").size(), 1);
 }
 
 VELMO_TEST_MAIN(WindowTest)
