@@ -1,0 +1,204 @@
+#include "player_process.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QProcessEnvironment>
+#include <QStringDecoder>
+#include <QTest>
+
+namespace velmo::e2e {
+
+namespace {
+
+// True when the text has no white space outside its strings.
+bool isCompact(const QByteArray& line) {
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : line) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The text of the value of a top-level `key` in a one-line JSON object, as written.
+QByteArray rawValue(const QByteArray& line, const QByteArray& key) {
+    const QByteArray quotedKey = '"' + key + "\":";
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    qsizetype valueStart = -1;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (valueStart >= 0 && depth == 1 && (c == ',' || c == '}'))
+            return line.mid(valueStart, i - valueStart);
+        if (c == '"') {
+            if (depth == 1 && valueStart < 0 && line.mid(i).startsWith(quotedKey)) {
+                valueStart = i + quotedKey.size();
+                i = valueStart - 1;
+                continue;
+            }
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+double PlayerProcess::Event::number(const char* key) const {
+    return object.value(QLatin1String(key)).toDouble(qQNaN());
+}
+
+QByteArray PlayerProcess::Event::raw(const char* key) const {
+    return rawValue(line, key);
+}
+
+PlayerProcess::PlayerProcess(QObject* parent) : QObject(parent) {
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Under scripts/test the player gets the Xvfb display with its window
+    // manager; elsewhere it draws nowhere.
+    if (environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process_.setProcessEnvironment(environment);
+    connect(&process_, &QProcess::readyReadStandardOutput, this, &PlayerProcess::readOutput);
+    connect(&process_, &QProcess::readyReadStandardError, this,
+            [this] { errText_ += process_.readAllStandardError(); });
+    connect(&process_, &QProcess::finished, this, [this] {
+        readOutput();
+        errText_ += process_.readAllStandardError();
+        finished_ = true;
+        if (!outBuffer_.isEmpty())
+            faults_ << QStringLiteral("output ends inside a line: %1")
+                           .arg(QString::fromUtf8(outBuffer_));
+    });
+}
+
+PlayerProcess::~PlayerProcess() {
+    if (running()) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+bool PlayerProcess::start() {
+    clock_.start();
+    process_.start(QStringLiteral(VELMO_PLAYER_BINARY), {});
+    return process_.waitForStarted(10000);
+}
+
+void PlayerProcess::send(const QJsonObject& command) {
+    sendRaw(QJsonDocument(command).toJson(QJsonDocument::Compact) + '\n');
+}
+
+void PlayerProcess::sendRaw(const QByteArray& bytes) {
+    process_.write(bytes);
+    process_.waitForBytesWritten(5000);
+}
+
+void PlayerProcess::closeInput() {
+    process_.closeWriteChannel();
+}
+
+QList<PlayerProcess::Event> PlayerProcess::events(const QString& type, qsizetype from) const {
+    QList<Event> found;
+    for (qsizetype i = from; i < events_.size(); ++i) {
+        if (events_[i].type() == type)
+            found.append(events_[i]);
+    }
+    return found;
+}
+
+qsizetype PlayerProcess::waitFor(const QString& type, int timeoutMs, const Accept& accept,
+                                 qsizetype from) {
+    qsizetype found = -1;
+    auto look = [&] {
+        for (qsizetype i = from; i < events_.size(); ++i) {
+            if (events_[i].type() == type && (!accept || accept(events_[i]))) {
+                found = i;
+                return true;
+            }
+        }
+        from = std::max(from, events_.size());
+        return finished_; // nothing more will come
+    };
+    (void)QTest::qWaitFor(look, timeoutMs);
+    return found;
+}
+
+bool PlayerProcess::waitForExit(int timeoutMs) {
+    return QTest::qWaitFor([this] { return finished_; }, timeoutMs);
+}
+
+QString PlayerProcess::describe() const {
+    QStringList text;
+    text << QStringLiteral("last events:");
+    for (qsizetype i = std::max<qsizetype>(0, events_.size() - 8); i < events_.size(); ++i)
+        text << QStringLiteral("  %1 ms %2")
+                    .arg(events_[i].at)
+                    .arg(QString::fromUtf8(events_[i].line));
+    if (finished_) {
+        text << (process_.exitStatus() == QProcess::NormalExit
+                     ? QStringLiteral("exited with status %1").arg(process_.exitCode())
+                     : QStringLiteral("crashed"));
+    }
+    text << QStringLiteral("stderr (end):") << QString::fromLocal8Bit(errText_.right(1500));
+    return text.join(QLatin1Char('\n'));
+}
+
+void PlayerProcess::readOutput() {
+    outBuffer_ += process_.readAllStandardOutput();
+    for (qsizetype end = outBuffer_.indexOf('\n'); end >= 0; end = outBuffer_.indexOf('\n')) {
+        const QByteArray line = outBuffer_.left(end);
+        outBuffer_.remove(0, end + 1);
+        takeLine(line);
+    }
+}
+
+void PlayerProcess::takeLine(const QByteArray& line) {
+    const QString shown = QString::fromUtf8(line);
+    if (closedSeen_)
+        faults_ << QStringLiteral("line after \"closed\": %1").arg(shown);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8(line);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    if (utf8.hasError() || error.error != QJsonParseError::NoError || !document.isObject()) {
+        faults_ << QStringLiteral("not a JSON object: %1").arg(shown);
+        return;
+    }
+    if (!isCompact(line))
+        faults_ << QStringLiteral("not compact: %1").arg(shown);
+    Event event{document.object(), line, clock_.elapsed()};
+    if (!event.object.value(QStringLiteral("type")).isString())
+        faults_ << QStringLiteral("no type: %1").arg(shown);
+    if (event.type() == QLatin1String("closed"))
+        closedSeen_ = true;
+    events_.append(event);
+}
+
+} // namespace velmo::e2e

@@ -1,0 +1,35 @@
+#include "sample_media.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace velmo::e2e {
+
+QString generateClip(const QString& path, int seconds) {
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        return QStringLiteral("ffmpeg is not installed (scripts/deps installs it)");
+    // No argument but the path has a space in it.
+    QStringList arguments =
+        QStringLiteral("-nostdin -v error -y"
+                       " -f lavfi -i testsrc2=size=320x240:rate=25:duration=%1"
+                       " -f lavfi -i sine=frequency=440:sample_rate=48000:duration=%1"
+                       " -f lavfi -i sine=frequency=660:sample_rate=48000:duration=%1"
+                       " -map 0:v -map 1:a -map 2:a"
+                       " -c:v libx264 -preset ultrafast -g 25 -pix_fmt yuv420p"
+                       " -c:a aac -b:a 64k"
+                       " -metadata:s:a:0 language=fas -metadata:s:a:1 language=eng")
+            .arg(seconds)
+            .split(QLatin1Char(' '));
+    arguments << path;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ffmpeg, arguments);
+    if (!process.waitForFinished(60000))
+        return QStringLiteral("ffmpeg did not finish: %1").arg(process.errorString());
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QStringLiteral("ffmpeg failed: %1").arg(QString::fromLocal8Bit(process.readAll()));
+    return {};
+}
+
+} // namespace velmo::e2e

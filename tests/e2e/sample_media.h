@@ -1,0 +1,16 @@
+#pragma once
+
+// Media for the tests, made with ffmpeg at test time (nothing is committed).
+
+#include <QString>
+
+namespace velmo::e2e {
+
+// Writes a clip of `seconds` to `path`: 320×240 H.264 at 25 fps with a key frame
+// every second (so that seeks land where asked), and two AAC audio tracks, tagged
+// Persian and English. The index sits at the end of the file, as ffmpeg writes
+// it by default, so a player reading over HTTP has to ask for byte ranges.
+// Returns an empty string on success, else what went wrong.
+QString generateClip(const QString& path, int seconds);
+
+} // namespace velmo::e2e
