@@ -1,0 +1,128 @@
+#include "srt_reference.h"
+
+#include <QChar>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace velmo::reference {
+
+QString decodeSubtitleData(const QByteArray& data) {
+    QString text;
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    text = utf8(data);
+    if (utf8.hasError()) {
+        // ICU's table, not glibc's: a second opinion on the code page.
+        QStringDecoder windows1256("windows-1256", QStringDecoder::Flag::Stateless);
+        text = windows1256(data);
+        if (!windows1256.isValid() || windows1256.hasError())
+            text = QString::fromLatin1(data);
+    }
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+double parseSubtitleTime(const QString& stamp) {
+    static const QRegularExpression number(QStringLiteral("^\\d+(?:\\.\\d+)?"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+    QString text = stamp;
+    text.replace(u',', u'.');
+    double value = 0;
+    for (const QString& part : text.split(u':')) {
+        const QRegularExpressionMatch match = number.match(part);
+        double partValue = 0;
+        if (match.hasMatch()) {
+            QString ascii;
+            for (const char32_t c : match.captured(0).toUcs4())
+                ascii += c == U'.' ? QChar(u'.') : QChar(u'0' + QChar::digitValue(c));
+            partValue = ascii.toDouble();
+        }
+        value = value * 60 + partValue;
+    }
+    return value;
+}
+
+QList<SubtitleCue> parseSubtitle(const QString& input) {
+    static const QRegularExpression timing(
+        QStringLiteral("(\\d{1,3}:\\d{1,2}:\\d{1,2}(?:[.,]\\d{1,3})?)\\s*-->\\s*"
+                       "(\\d{1,3}:\\d{1,2}:\\d{1,2}(?:[.,]\\d{1,3})?)"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression markup(QStringLiteral("<[^>]*>|\\{[^}]*\\}"));
+    QList<SubtitleCue> cues;
+    if (input.isEmpty())
+        return cues;
+    QString text = input;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    for (QString block : text.split(QStringLiteral("\n\n"))) {
+        block = block.trimmed();
+        if (block.isEmpty())
+            continue;
+        const QRegularExpressionMatch match = timing.match(block);
+        if (!match.hasMatch() || match.capturedEnd() == block.size())
+            continue;
+        QString cueText = block.mid(match.capturedEnd());
+        cueText.replace(QStringLiteral("\\N"), QStringLiteral("\n"));
+        cueText.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+        cueText.remove(markup);
+        cueText = cueText.trimmed();
+        if (cueText.isEmpty())
+            continue;
+        cues.append(SubtitleCue{parseSubtitleTime(match.captured(1)),
+                                parseSubtitleTime(match.captured(2)), cueText});
+    }
+    std::stable_sort(cues.begin(), cues.end(),
+                     [](const SubtitleCue& a, const SubtitleCue& b) { return a.start < b.start; });
+    return cues;
+}
+
+namespace {
+
+bool isVisible(char32_t c) {
+    if (c == U' ')
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString number(double seconds) {
+    return QString::number(seconds, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+QString describe(const QList<SubtitleCue>& cues) {
+    QString out;
+    for (const SubtitleCue& cue : cues) {
+        if (!out.isEmpty())
+            out += u'\n';
+        out += number(cue.start) + QStringLiteral(" --> ") + number(cue.end) + u'\n';
+        for (const QString& line : cue.text.split(u'\n')) {
+            out += QStringLiteral("| ");
+            for (const char32_t c : line.toUcs4()) {
+                if (isVisible(c))
+                    out += QString::fromUcs4(&c, 1);
+                else
+                    out += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+            }
+            out += u'\n';
+        }
+    }
+    return out;
+}
+
+} // namespace velmo::reference
