@@ -12,8 +12,9 @@
  *   frameprobe watch [--interval-us N] [--frames N]
  *       Prints "ready" once connected, then polls. Prints
  *       "first <monotonic ns> <frame> <x> <y> <scale>" when the marker is first
- *       seen, and a "summary ..." and "missing ..." line when standard input
- *       closes (or on SIGTERM).
+ *       seen, "scale ..." (same fields) whenever the picture's size on screen
+ *       changes, and a "summary ..." and "missing ..." line when standard
+ *       input closes (or on SIGTERM). The summary's scale is the last one.
  *   frameprobe show FRAME
  *       Opens a window showing the marker of FRAME at half scale until standard
  *       input closes: a known picture to check the reader against and to
@@ -365,6 +366,12 @@ static int watch(int argc, char** argv) {
                 firstNs = t;
                 scale = m.scale;
                 printf("first %lld %d %d %d %.4f\n", (long long)t, m.frame, m.left, y, m.scale);
+                fflush(stdout);
+            } else if (fabs(m.scale - scale) > 0.03 * scale) {
+                /* The picture changed size on screen: a window resized or
+                 * went fullscreen, or a frame was drawn unscaled. */
+                scale = m.scale;
+                printf("scale %lld %d %d %d %.4f\n", (long long)t, m.frame, m.left, y, m.scale);
                 fflush(stdout);
             }
             if (m.frame != last) {
