@@ -166,7 +166,15 @@ QString PlayerProcess::describe() const {
                      ? QStringLiteral("exited with status %1").arg(process_.exitCode())
                      : QStringLiteral("crashed"));
     }
-    text << QStringLiteral("stderr (end):") << QString::fromLocal8Bit(errText_.right(1500));
+    // The audio library's complaints about a machine without sound cards
+    // would bury anything of interest.
+    QStringList errLines;
+    for (const QByteArray& line : errText_.split('\n')) {
+        if (!line.startsWith("ALSA lib "))
+            errLines << QString::fromLocal8Bit(line);
+    }
+    text << QStringLiteral("stderr (end):")
+         << errLines.mid(std::max<qsizetype>(0, errLines.size() - 20));
     return text.join(QLatin1Char('\n'));
 }
 
