@@ -22,8 +22,11 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <iconv.h>
 #include <optional>
 
@@ -108,14 +111,14 @@ struct CodePoint {
 };
 
 // A lone surrogate stands for itself: neither digit nor white space.
-CodePoint codePointAt(QStringView s, qsizetype i) {
+Q_NEVER_INLINE CodePoint codePointAt(QStringView s, qsizetype i) {
     const char16_t c = s[i].unicode();
     if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode()))
         return {QChar::surrogateToUcs4(c, s[i + 1].unicode()), 2};
     return {c, 1};
 }
 
-CodePoint codePointBefore(QStringView s, qsizetype i) {
+Q_NEVER_INLINE CodePoint codePointBefore(QStringView s, qsizetype i) {
     const char16_t c = s[i - 1].unicode();
     if (QChar::isLowSurrogate(c) && i >= 2 && QChar::isHighSurrogate(s[i - 2].unicode()))
         return {QChar::surrogateToUcs4(s[i - 2].unicode(), c), 2};
@@ -136,27 +139,41 @@ bool isPatternSpace(char32_t c) {
     return c == 0x180E || QChar::isSpace(c);
 }
 
-// The number of digits (code points) from i onwards, counting at most `limit`;
-// `end` is moved past them.
-qsizetype digitsForward(QStringView s, qsizetype& end, qsizetype limit) {
+// The number of digits (code points) from `end` onwards, counting at most
+// `limit`; `end` is moved past them. Time stamps are nearly always ASCII.
+Q_ALWAYS_INLINE qsizetype digitsForward(QStringView s, qsizetype& end, qsizetype limit) {
     qsizetype count = 0;
     while (count < limit && end < s.size()) {
-        const CodePoint cp = codePointAt(s, end);
-        if (!isDigit(cp.value))
-            break;
-        end += cp.units;
+        const char16_t c = s[end].unicode();
+        if (c < 0x80) {
+            if (c < '0' || c > '9')
+                break;
+            ++end;
+        } else {
+            const CodePoint cp = codePointAt(s, end);
+            if (!isDigit(cp.value))
+                break;
+            end += cp.units;
+        }
         ++count;
     }
     return count;
 }
 
-qsizetype digitsBackward(QStringView s, qsizetype& start, qsizetype limit) {
+Q_ALWAYS_INLINE qsizetype digitsBackward(QStringView s, qsizetype& start, qsizetype limit) {
     qsizetype count = 0;
     while (count < limit && start > 0) {
-        const CodePoint cp = codePointBefore(s, start);
-        if (!isDigit(cp.value))
-            break;
-        start -= cp.units;
+        const char16_t c = s[start - 1].unicode();
+        if (c < 0x80) {
+            if (c < '0' || c > '9')
+                break;
+            --start;
+        } else {
+            const CodePoint cp = codePointBefore(s, start);
+            if (!isDigit(cp.value))
+                break;
+            start -= cp.units;
+        }
         ++count;
     }
     return count;
@@ -237,12 +254,16 @@ std::optional<Timing> timingAt(QStringView block, qsizetype arrow) {
                   block.sliced(secondStart, at - secondStart), at};
 }
 
-std::optional<Timing> findTiming(QStringView block) {
-    static constexpr QStringView arrowText(u"-->");
-    for (qsizetype arrow = block.indexOf(arrowText); arrow >= 0;
-         arrow = block.indexOf(arrowText, arrow + 1)) {
-        if (auto timing = timingAt(block, arrow))
-            return timing;
+// The first match whose arrow is at or after `from`.
+std::optional<Timing> findTiming(QStringView block, qsizetype from) {
+    // Looking for '-' alone and checking the next two is several times faster
+    // than a search for the three-character string.
+    for (qsizetype dash = block.indexOf(u'-', from); dash >= 0;
+         dash = block.indexOf(u'-', dash + 1)) {
+        if (dash + 2 < block.size() && block[dash + 1] == u'-' && block[dash + 2] == u'>') {
+            if (auto timing = timingAt(block, dash))
+                return timing;
+        }
     }
     return std::nullopt;
 }
@@ -250,7 +271,7 @@ std::optional<Timing> findTiming(QStringView block) {
 // ---- time stamps -------------------------------------------------------------
 
 // The leading "digits[.digits]" of a part, each digit by its value; 0 when the
-// part does not begin with a digit.
+// part does not begin with a digit. Any number of digits of any script.
 double leadingNumber(QStringView part) {
     QVarLengthArray<char, 32> ascii;
     qsizetype at = 0;
@@ -276,21 +297,99 @@ double leadingNumber(QStringView part) {
             ascii.removeLast();
     }
     double value = 0;
-    std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    const std::from_chars_result result =
+        std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone: too small when only zeros stand
+        // before the point, else too large.
+        const char* point = std::find(ascii.cbegin(), ascii.cend(), '.');
+        const bool tiny = std::all_of(ascii.cbegin(), point, [](char c) { return c == '0'; });
+        value = tiny ? 0.0 : HUGE_VAL;
+    }
     return value;
 }
 
-double parseTime(QStringView stamp) {
+double parseTimeByParts(QStringView stamp) {
     double value = 0;
     qsizetype from = 0;
     for (;;) {
-        qsizetype colon = stamp.indexOf(u':', from);
-        const qsizetype partEnd = colon < 0 ? stamp.size() : colon;
+        qsizetype partEnd = from;
+        while (partEnd < stamp.size() && stamp[partEnd] != u':')
+            ++partEnd;
         value = value * 60 + leadingNumber(stamp.sliced(from, partEnd - from));
-        if (colon < 0)
+        if (partEnd == stamp.size())
             return value;
-        from = colon + 1;
+        from = partEnd + 1;
     }
+}
+
+// One pass for the usual stamp: ASCII only, at most 15 digits in a part. Such
+// a part is exact as an integer, and one division by an exact power of ten
+// rounds it as from_chars would, so both ways give the same double.
+double parseTime(QStringView stamp) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double value = 0;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool fraction = false;
+    bool numberEnded = false;
+    for (const QChar qc : stamp) {
+        const char16_t c = qc.unicode();
+        if (c == ':') {
+            value = value * 60 + double(mantissa) / kPowersOfTen[fractionDigits];
+            mantissa = 0;
+            digits = fractionDigits = 0;
+            fraction = numberEnded = false;
+        } else if (c >= 0x80 || digits > 15) {
+            return parseTimeByParts(stamp);
+        } else if (numberEnded) {
+            continue;
+        } else if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            fractionDigits += fraction;
+        } else if (digits > 0 && !fraction && (c == '.' || c == ',')) {
+            fraction = true;
+        } else {
+            numberEnded = true;
+        }
+    }
+    if (digits > 15)
+        return parseTimeByParts(stamp);
+    return value * 60 + double(mantissa) / kPowersOfTen[fractionDigits];
+}
+
+// The seconds of a stamp the scan found, which has the pattern's form: with
+// ASCII digits the three parts are read directly. h * 60 + m and its product
+// with 60 are exact, so the result is parseTime's to the last bit.
+double stampSeconds(QStringView stamp) {
+    static constexpr double kPowersOfTen[] = {1, 10, 100, 1000};
+    std::uint32_t parts[3] = {};
+    int part = 0;
+    std::uint32_t fraction = 0;
+    int fractionDigits = -1;
+    for (const QChar qc : stamp) {
+        const char16_t c = qc.unicode();
+        const std::uint32_t digit = c - u'0';
+        if (digit < 10) {
+            if (fractionDigits < 0) {
+                parts[part] = parts[part] * 10 + digit;
+            } else {
+                fraction = fraction * 10 + digit;
+                ++fractionDigits;
+            }
+        } else if (c == u':') {
+            ++part;
+        } else if (c == u'.' || c == u',') {
+            fractionDigits = 0;
+        } else {
+            return parseTime(stamp); // digits of another script
+        }
+    }
+    const double scale = kPowersOfTen[std::max(fractionDigits, 0)];
+    return double(parts[0] * 60 + parts[1]) * 60 + double(parts[2] * scale + fraction) / scale;
 }
 
 // ---- cue text --------------------------------------------------------------
@@ -322,49 +421,106 @@ void removeMarkup(QString& text) {
     text.truncate(out);
 }
 
-QString cueText(QStringView rest) {
-    const bool escapes = rest.contains(u'\\');
-    const bool markup = rest.contains(u'<') || rest.contains(u'{');
-    if (!escapes && !markup)
-        return rest.trimmed().toString();
-    QString text = rest.toString();
+// `rest` is trimmed; `plain` says it holds no CR, backslash, '<' or '{'.
+QString cueText(QStringView rest, bool plain) {
+    if (plain)
+        return rest.toString();
+    // Copy with CR LF and CR turned into LF (the block was not normalised).
+    QString text(rest.size(), Qt::Uninitialized);
+    QChar* to = text.data();
+    qsizetype written = 0;
+    bool escapes = false;
+    bool markup = false;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        QChar c = rest[i];
+        if (c == u'\r') {
+            c = u'\n';
+            if (i + 1 < rest.size() && rest[i + 1] == u'\n')
+                ++i;
+        }
+        escapes |= c == u'\\';
+        markup |= c == u'<' || c == u'{';
+        to[written++] = c;
+    }
+    text.truncate(written);
     if (escapes) {
         text.replace(QLatin1String("\\N"), QLatin1String("\n"));
         text.replace(QLatin1String("\\n"), QLatin1String("\n"));
     }
     if (markup)
         removeMarkup(text);
-    return text.trimmed();
+    return std::move(text).trimmed();
 }
 
-QString withUnixLineEnds(const QString& text) {
-    // One pass does what "\r\n" -> "\n" followed by "\r" -> "\n" does.
-    QString out(text.size(), Qt::Uninitialized);
-    const QChar* in = text.constData();
-    QChar* to = out.data();
-    const qsizetype size = text.size();
-    qsizetype written = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        QChar c = in[i];
-        if (c == u'\r') {
-            c = u'\n';
-            if (i + 1 < size && in[i + 1] == u'\n')
-                ++i;
+// One block of the text as if CR LF and CR had been made LF first: it ends at
+// the first pair of line breaks, each "\r\n", "\r" or "\n". The same pass
+// notes the first "-->" and whether anything needs more than a copy.
+struct Block {
+    qsizetype end;  // where the pair of breaks starts, or the text's end
+    qsizetype next; // after the pair
+    qsizetype arrow = -1;
+    bool plain = true;
+};
+
+Block scanBlock(const QChar* text, qsizetype size, qsizetype from) {
+    // 1: line break, 2: '-', 3: needs care in the text.
+    static constexpr auto kinds = [] {
+        std::array<unsigned char, 128> k{};
+        k['\n'] = k['\r'] = 1;
+        k['-'] = 2;
+        k['\\'] = k['<'] = k['{'] = 3;
+        return k;
+    }();
+    Block block{size, size};
+    const auto breakLength = [&](qsizetype at) -> qsizetype {
+        if (at >= size)
+            return 0;
+        const char16_t c = text[at].unicode();
+        if (c == '\n')
+            return 1;
+        if (c == '\r')
+            return at + 1 < size && text[at + 1] == u'\n' ? 2 : 1;
+        return 0;
+    };
+    for (qsizetype i = from; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80 || kinds[c] == 0)
+            continue;
+        switch (kinds[c]) {
+        case 1: {
+            const qsizetype first = breakLength(i);
+            const qsizetype second = breakLength(i + first);
+            if (second > 0) {
+                block.end = i;
+                block.next = i + first + second;
+                return block;
+            }
+            block.plain &= c != '\r';
+            i += first - 1;
+            break;
         }
-        to[written++] = c;
+        case 2:
+            if (block.arrow < 0 && i + 2 < size && text[i + 1] == u'-' && text[i + 2] == u'>')
+                block.arrow = i;
+            break;
+        default:
+            block.plain = false;
+        }
     }
-    out.truncate(written);
-    return out;
+    return block;
 }
 
-void addCue(QStringView block, QList<SubtitleCue>& cues) {
-    const std::optional<Timing> timing = findTiming(block);
+void addCue(QStringView block, qsizetype arrow, bool plain, QList<SubtitleCue>& cues) {
+    std::optional<Timing> timing = timingAt(block, arrow);
+    if (!timing)
+        timing = findTiming(block, arrow + 1);
     if (!timing || timing->matchEnd == block.size())
         return;
-    QString text = cueText(block.sliced(timing->matchEnd));
+    QString text = cueText(block.sliced(timing->matchEnd).trimmed(), plain);
     if (text.isEmpty())
         return;
-    cues.append(SubtitleCue{parseTime(timing->start), parseTime(timing->end), std::move(text)});
+    cues.append(
+        SubtitleCue{stampSeconds(timing->start), stampSeconds(timing->end), std::move(text)});
 }
 
 } // namespace
@@ -392,24 +548,16 @@ QString DecodeSubtitleData(const QByteArray& data) {
 
 QList<SubtitleCue> ParseSubtitle(const QString& input) {
     QList<SubtitleCue> cues;
-    if (input.isEmpty())
-        return cues;
-    QString unixText;
-    QStringView text = input;
-    if (input.contains(u'\r')) {
-        unixText = withUnixLineEnds(input);
-        text = unixText;
-    }
-    static constexpr QStringView blankLine(u"\n\n");
-    for (qsizetype from = 0;;) {
-        const qsizetype gap = text.indexOf(blankLine, from);
-        const qsizetype blockEnd = gap < 0 ? text.size() : gap;
-        const QStringView block = text.sliced(from, blockEnd - from).trimmed();
-        if (!block.isEmpty())
-            addCue(block, cues);
-        if (gap < 0)
-            break;
-        from = gap + 2;
+    const QChar* const text = input.constData();
+    const qsizetype size = input.size();
+    for (qsizetype from = 0; from < size;) {
+        const Block block = scanBlock(text, size, from);
+        if (block.arrow >= 0) {
+            // Trimming takes only white space, so the arrow stays inside.
+            const QStringView trimmed = QStringView(text + from, block.end - from).trimmed();
+            addCue(trimmed, block.arrow - (trimmed.data() - text), block.plain, cues);
+        }
+        from = block.next;
     }
     // Stable, so that cues of equal start keep their file order and the lookup,
     // which takes the last of them, shows the one written later.

@@ -221,6 +221,11 @@ private slots:
         QTest::newRow("four parts") << QStringLiteral("1:2:3:4") << 223384.0;
         QTest::newRow("no sign") << QStringLiteral("-1:00:00") << 0.0;
         QTest::newRow("no leading white space") << QStringLiteral(" 1:00:00") << 0.0;
+        QTest::newRow("sixteen digits") << QStringLiteral("1234567890.123456") << 1234567890.123456;
+        QTest::newRow("too many digits for a double")
+            << QString(400, u'9') << std::numeric_limits<double>::infinity();
+        QTest::newRow("too small for a double")
+            << QStringLiteral("0.") + QString(400, u'0') + u'1' << 0.0;
         QTest::newRow("Arabic decimal separator is not a fraction mark")
             << QStringLiteral("0:0:1\u066b5") << 1.0;
     }
