@@ -35,7 +35,9 @@ void VelmoPlayerApp::playCurrentURL(const QString& url, double startAt) {
         player.reset();
     }
     duration = 0;
-    position = startAt;
+    // Until the engine's clock moves, report where playback will start: the
+    // start time when one is applied (above 1.5 s), else the beginning.
+    position = startAt > 1.5 ? startAt : 0;
     paused = false;
     ended = false;
 

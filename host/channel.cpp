@@ -113,6 +113,10 @@ void VelmoPlayerApp::feedInput(QByteArrayView bytes) {
 }
 
 void VelmoPlayerApp::handleLine(const QByteArray& line) {
+    // "closed" is the last word: once the window is closing, commands that would
+    // answer (volume, speed, ...) have nobody to answer.
+    if (closing)
+        return;
     // Each line is decoded by itself: one that is not UTF-8 is ignored alone.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(line);
@@ -133,8 +137,8 @@ void VelmoPlayerApp::handleLine(const QByteArray& line) {
 }
 
 void VelmoPlayerApp::emitEvent(const QByteArray& line) {
-    if (line.isEmpty())
-        return; // could not be written as JSON
+    if (line.isEmpty() || finalEventWritten_)
+        return; // could not be written as JSON, or "closed" has been written
     writeLine(line);
 }
 

@@ -217,6 +217,7 @@ public:
     std::function<bool()> stylePanelShown_;
     int stdinFd_ = -1;
     bool terminated_ = false;
+    bool finalEventWritten_ = false; // "closed" is out: nothing follows it
 };
 
 } // namespace velmo

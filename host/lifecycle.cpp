@@ -95,6 +95,7 @@ void VelmoPlayerApp::finishAndExit() {
                       .add("duration", duration)
                       .text());
     }
+    finalEventWritten_ = true;
     scheduleAfter(150, [this] {
         if (player) {
             player->stop();

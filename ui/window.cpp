@@ -76,10 +76,10 @@ void VelmoPlayerApp::buildWindow() {
     close->setObjectName(QStringLiteral("closeButton"));
     connect(close, &IconButton::clicked, this, [this] { closeWindow(); });
     titleLabel = makeLabel(topBar, QString(), Qt::white, true, 13);
-    titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
     titleLabel->setWordWrap(false);
     subtitleLabel = makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
-    subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
     subtitleLabel->setWordWrap(false);
     settingsButton = makeButton(topBar, QStringLiteral("gearshape.fill"), text::kStyleTitle(), 15);
     fullscreenButton = makeButton(topBar, QStringLiteral("arrow.up.left.and.arrow.down.right"),

@@ -279,7 +279,14 @@ void HostTest::closeTwiceWritesOneClosed() {
     h.app.position = 12.5;
     h.app.duration = 100;
     h.send(QByteArray("{\"command\":\"close\"}"));
+    // Nothing follows "closed": not a second close, not a command that would
+    // answer, not an engine error raised while the player is being released.
     h.send(QByteArray("{\"command\":\"close\"}"));
+    h.send(QByteArray("{\"command\":\"setVolume\",\"volume\":0.5}"));
+    h.send(QByteArray("{\"command\":\"setRate\",\"rate\":2}"));
+    h.event(EngineEvent::EncounteredError);
+    h.event(EngineEvent::EndReached);
+    QCOMPARE(h.events().last().value("type").toString(), QStringLiteral("closed"));
     const auto closed = h.events("closed");
     QCOMPARE(closed.size(), 1);
     QCOMPARE(closed[0].value("position").toDouble(), 12.5);
@@ -315,6 +322,9 @@ void HostTest::progressOnlyBetweenLoadAndClosed() {
 
 void HostTest::progressKeepsKnownValues() {
     Harness h;
+    h.load({{"startTime", 1.5}}); // too close to the start to be applied
+    h.app.tickProgress();
+    QCOMPARE(h.lastEvent("progress").value("position").toDouble(), 0.0);
     h.load({{"startTime", 120}});
     h.app.tickProgress();
     QCOMPARE(h.lastEvent("progress").value("position").toDouble(), 120.0);
