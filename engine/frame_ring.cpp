@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 namespace velmo {
 
@@ -128,7 +129,7 @@ bool FrameRing::beginUnlock(void* id, Writable* writable) {
     return true;
 }
 
-void FrameRing::finishUnlock(void* id, bool usable) {
+void FrameRing::finishUnlock(void* id, Outcome outcome) {
     std::lock_guard guard(mutex_);
     Slot* slot = find(id, true);
     if (slot == nullptr || slot->state != State::Converting)
@@ -138,8 +139,8 @@ void FrameRing::finishUnlock(void* id, bool usable) {
         slot->state = State::Free;
         return;
     }
-    slot->state = usable ? State::Decoded : State::Free;
-    if (!usable)
+    slot->state = outcome == Outcome::Complete ? State::Decoded : State::Free;
+    if (outcome == Outcome::Failed)
         ++dropped_;
 }
 
@@ -191,6 +192,19 @@ void FrameRing::abandon() {
 
 FrameRing::Reader FrameRing::acquire() {
     std::lock_guard guard(mutex_);
+    return pinFront();
+}
+
+FrameRing::Reader FrameRing::acquireIfLatest() {
+    std::lock_guard guard(mutex_);
+    for (const auto& slot : slots_) {
+        if (slot->state == State::Decoded)
+            return {};
+    }
+    return pinFront();
+}
+
+FrameRing::Reader FrameRing::pinFront() {
     Reader reader;
     if (front_ < 0)
         return reader;
@@ -198,6 +212,9 @@ FrameRing::Reader FrameRing::acquire() {
     slot.pins++;
     reader.ring_ = this;
     reader.picture_ = &slot.picture;
+    for (int i = 0; i < 3; ++i)
+        reader.planes_[i] = slot.planes.data() + slot.layout.offset(i);
+    reader.layout_ = slot.layout;
     reader.sequence_ = slot.sequence;
     reader.slot_ = front_;
     return reader;
@@ -246,6 +263,8 @@ FrameRing::Reader& FrameRing::Reader::operator=(Reader&& other) noexcept {
         release();
         ring_ = other.ring_;
         picture_ = other.picture_;
+        std::copy(std::begin(other.planes_), std::end(other.planes_), planes_);
+        layout_ = other.layout_;
         sequence_ = other.sequence_;
         slot_ = other.slot_;
         other.ring_ = nullptr;

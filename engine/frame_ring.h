@@ -95,6 +95,9 @@ public:
 
         explicit operator bool() const { return ring_ != nullptr; }
         const RgbPicture& picture() const { return *picture_; }
+        // The engine's picture it was made from (kept while pinned).
+        const std::uint8_t* plane(int i) const { return planes_[i]; }
+        const PlaneLayout& layout() const { return layout_; }
         // Which picture this is: increases with every lock.
         std::uint64_t sequence() const { return sequence_; }
         int slot() const { return slot_; }
@@ -104,6 +107,8 @@ public:
         friend class FrameRing;
         FrameRing* ring_ = nullptr;
         const RgbPicture* picture_ = nullptr;
+        const std::uint8_t* planes_[3] = {nullptr, nullptr, nullptr};
+        PlaneLayout layout_;
         std::uint64_t sequence_ = 0;
         int slot_ = -1;
     };
@@ -122,8 +127,13 @@ public:
     // Starts the unlock of `id`: the engine's thread may now convert the picture.
     // False for the scratch buffer or an id the ring no longer knows.
     bool beginUnlock(void* id, Writable* writable);
-    // The picture of `id` is complete; `usable` false drops it.
-    void finishUnlock(void* id, bool usable = true);
+    enum class Outcome {
+        Complete, // to be shown when due
+        Failed,   // could not be converted: dropped
+        Repeat,   // the same as the front: nothing new to show, not a loss
+    };
+    // Ends the unlock of `id`.
+    void finishUnlock(void* id, Outcome outcome = Outcome::Complete);
     // The picture of `id` is due. True when it became the front (the GUI should
     // repaint); false for a picture that was never completed or was dropped.
     bool display(void* id);
@@ -132,6 +142,9 @@ public:
 
     // GUI side.
     Reader acquire();
+    // Engine side: the front, unless a complete picture is waiting to be due
+    // after it (then a new picture is to be compared with that one, not the front).
+    Reader acquireIfLatest();
     void clear(); // no front any more: the view goes black
 
     // For tests and diagnostics.
@@ -144,6 +157,7 @@ public:
 private:
     struct Slot;
     void unpin(int slot);
+    Reader pinFront(); // with mutex_ held
     // With mutex_ held; null when unknown or (unless anyGeneration) stale.
     Slot* find(void* id, bool anyGeneration = false);
     void dropLocked(Slot& slot);

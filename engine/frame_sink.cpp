@@ -12,6 +12,23 @@ unsigned alignUp(unsigned n, unsigned alignment) {
     return (n + alignment - 1) / alignment * alignment;
 }
 
+// Compares the visible part only: the bytes past the width of each row are
+// whatever the buffer held before.
+bool samePixels(const FrameRing::Reader& front, std::uint8_t* const planes[3], unsigned width,
+                unsigned height) {
+    const PlaneLayout& layout = front.layout();
+    for (int i = 0; i < 3; ++i) {
+        const unsigned rowBytes = i == 0 ? width : (width + 1) / 2;
+        const unsigned rows = i == 0 ? height : (height + 1) / 2;
+        for (unsigned row = 0; row < rows; ++row) {
+            const std::size_t offset = std::size_t{row} * layout.pitches[i];
+            if (std::memcmp(front.plane(i) + offset, planes[i] + offset, rowBytes) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 FrameSink::FrameSink(std::function<void()> notify, unsigned engineBuffers)
@@ -118,8 +135,26 @@ void FrameSink::unlock(void* picture) {
         width = std::max(1, static_cast<int>(std::lround(height * aspect)));
     }
 
+    if (writable.layout.pitches[0] < source.width || writable.layout.lines[0] < source.height) {
+        ring_.finishUnlock(picture, FrameRing::Outcome::Failed);
+        return;
+    }
+    // While paused, libvlc shows the current picture again every 80 ms: a copy
+    // of the front, for a view of the same size, is not converted and not shown,
+    // so that a paused player costs next to nothing.
+    if (FrameRing::Reader front = ring_.acquireIfLatest()) {
+        const RgbPicture& shown = front.picture();
+        if (shown.viewWidth == viewWidth && shown.viewHeight == viewHeight &&
+            shown.aspect == aspect && shown.width == width && shown.height == height &&
+            front.layout() == writable.layout &&
+            samePixels(front, writable.planes, source.width, source.height)) {
+            ring_.finishUnlock(picture, FrameRing::Outcome::Repeat);
+            return;
+        }
+    }
+
     bool converted = false;
-    if (writable.layout.pitches[0] >= source.width && writable.layout.lines[0] >= source.height) {
+    {
         std::lock_guard guard(convertMutex_);
         converted = converter_.convert(
             writable.planes, writable.layout.pitches, static_cast<int>(source.width),
@@ -128,7 +163,8 @@ void FrameSink::unlock(void* picture) {
     writable.output->viewWidth = viewWidth;
     writable.output->viewHeight = viewHeight;
     writable.output->aspect = aspect;
-    ring_.finishUnlock(picture, converted);
+    ring_.finishUnlock(picture,
+                       converted ? FrameRing::Outcome::Complete : FrameRing::Outcome::Failed);
 }
 
 void FrameSink::display(void* picture) {

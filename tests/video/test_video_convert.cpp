@@ -106,6 +106,7 @@ private slots:
     void formatAnswer();
     void sinkMakesPicturesForTheView();
     void noticesAreCoalesced();
+    void pausedRedisplaysAreNotShownAgain();
 };
 
 void TestVideoConvert::colours_data() {
@@ -386,15 +387,56 @@ void TestVideoConvert::noticesAreCoalesced() {
     formatHd(sink, {1920, 1080, 1, 1});
     sink.setViewSize(320, 180);
     deliver(sink, 16, 128, 128);
-    deliver(sink, 16, 128, 128);
-    deliver(sink, 16, 128, 128, false); // complete, not due: no notice
+    deliver(sink, 17, 128, 128);
+    deliver(sink, 18, 128, 128, false); // complete, not due: no notice
     QCOMPARE(notices, 1);
     sink.noticeTaken();
-    deliver(sink, 16, 128, 128, false);
+    deliver(sink, 19, 128, 128, false);
     QCOMPARE(notices, 1);
-    deliver(sink, 16, 128, 128);
+    deliver(sink, 20, 128, 128);
     QCOMPARE(notices, 2);
 }
 
 QTEST_GUILESS_MAIN(TestVideoConvert)
 #include "test_video_convert.moc"
+
+// While paused, libvlc hands the current picture again every 80 ms. It is not
+// converted or shown again, unless the view changed size meanwhile; and it is
+// compared with the latest complete picture, not merely the front.
+void TestVideoConvert::pausedRedisplaysAreNotShownAgain() {
+    int notices = 0;
+    FrameSink sink([&notices] { ++notices; });
+    formatHd(sink, {1920, 1080, 1, 1});
+    sink.setViewSize(640, 360);
+    deliver(sink, 150, 80, 80);
+    const std::uint64_t first = sink.current().sequence();
+    sink.noticeTaken();
+    for (int i = 0; i < 5; ++i)
+        deliver(sink, 150, 80, 80);
+    QCOMPARE(notices, 1);
+    QCOMPARE(sink.current().sequence(), first);
+    QCOMPARE(sink.ring().dropped(), std::uint64_t(0));
+
+    // The view grew while paused: the same picture, made for the new size.
+    sink.setViewSize(1280, 720);
+    deliver(sink, 150, 80, 80);
+    QCOMPARE(notices, 2);
+    QCOMPARE(sink.current().picture().width, 1280);
+    sink.noticeTaken();
+
+    // Different pixels are a new picture.
+    deliver(sink, 63, 102, 240);
+    QCOMPARE(notices, 3);
+    sink.noticeTaken();
+
+    // Red due, green complete but not yet due, then red again: the last red is
+    // new (it follows the green) and must be shown after it.
+    void* green = deliver(sink, 150, 80, 80, false);
+    void* red = deliver(sink, 63, 102, 240, false);
+    sink.display(green);
+    sink.display(red);
+    FrameRing::Reader front = sink.current();
+    QVERIFY(near(pixel(front.picture(), 10, 10), referenceRgb(63, 102, 240, true), 3));
+    front.release();
+    QCOMPARE(sink.ring().dropped(), std::uint64_t(0));
+}

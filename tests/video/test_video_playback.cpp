@@ -50,7 +50,7 @@ QByteArray text(const QColor& c) {
     return QStringLiteral("(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue()).toLatin1();
 }
 
-// geq expression: halves left/right, padding rows from `visible` down.
+// lavfi graph: halves left/right, padding rows from `visible` down.
 QString halves(int width, int visible, int coded) {
     auto plane = [&](int left, int right, int pad, int w, int v) {
         return QStringLiteral("if(gte(Y,%1),%2,if(lt(X,%3),%4,%5))")
@@ -63,9 +63,11 @@ QString halves(int width, int visible, int coded) {
     const QString lum = plane(kLeft.y, kRight.y, kPadding.y, width, visible);
     const QString cb = plane(kLeft.u, kRight.u, kPadding.u, width / 2, visible / 2);
     const QString cr = plane(kLeft.v, kRight.v, kPadding.v, width / 2, visible / 2);
-    // One picture made, then repeated: geq is slow.
+    // One picture made, then repeated (geq is slow), with a small box moving
+    // in the top-left corner so that the pictures differ.
     return QStringLiteral("nullsrc=s=%1x%2:r=30:d=0.04,format=yuv420p,geq=lum='%3':cb='%4':cr='%5',"
-                          "loop=loop=59:size=1")
+                          "loop=loop=59:size=1[base];color=c=white:s=16x16:r=30[box];"
+                          "[base][box]overlay=x='mod(n*8,160)':y=16:shortest=1")
         .arg(width)
         .arg(coded)
         .arg(lum, cb, cr);

@@ -20,6 +20,7 @@ namespace {
 // checks the ring's promises at every step. Tokens (space separated):
 //   lN   the engine locks picture N        uN  unlocks it (complete)
 //   bN   starts unlocking N (converting)   fN  finishes that unlock
+//   sN   unlocks N as a repeat of the front (nothing new to show)
 //   dN   the engine says N is due          p   the GUI pins what it shows
 //   r    the GUI lets go of its oldest pin c   the engine's output goes away
 //   x    the view is cleared
@@ -78,6 +79,9 @@ struct Run {
         else if (op == 'u') {
             if (begin(n))
                 ring.finishUnlock(ids.at(n));
+        } else if (op == 's') {
+            if (begin(n))
+                ring.finishUnlock(ids.at(n), FrameRing::Outcome::Repeat);
         } else if (op == 'b')
             begin(n);
         else if (op == 'f')
@@ -140,6 +144,8 @@ void TestVideoRing::script_data() {
         << 5 << 12 << "l0 u0 d0 l1 u1 l2 c d1 u2 d2" << 0 << "0" << 2;
     QTest::newRow("cleanup during a conversion")
         << 5 << 12 << "l0 b0 c f0 d0 l1 u1 d1" << 1 << "1" << 1;
+    QTest::newRow("a repeat of the front is not shown again, not a loss")
+        << 5 << 12 << "l0 u0 d0 l1 s1 d1 l2 u2 d2" << 2 << "0 2" << 0;
     QTest::newRow("clear goes black until the next due picture")
         << 5 << 12 << "l0 u0 d0 x" << -1 << "0" << 0;
     QTest::newRow("after clear") << 5 << 12 << "l0 u0 d0 x l1 u1 d1" << 1 << "0 1" << 0;
