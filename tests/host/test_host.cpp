@@ -88,6 +88,21 @@ void HostTest::overLongLineIsDroppedWhole() {
     cutter.feed("il\n", sink);
     QCOMPARE(got, (QList<QByteArray>{"short", "next", "tail"}));
 
+    // The player's own limit: a 9 MiB line fed in 64 KiB reads is dropped and
+    // never held whole; the command after it runs.
+    Harness h;
+    const QByteArray chunk(64 * 1024, 'x');
+    qsizetype held = 0;
+    h.app.feedInput("{\"command\":\"setVolume\",\"volume\":0.3,\"pad\":\"");
+    for (int i = 0; i < 9 * 16; ++i) {
+        h.app.feedInput(chunk);
+        held = std::max(held, h.app.stdinBuffer.pending());
+    }
+    h.app.feedInput("\"}\n{\"command\":\"setVolume\",\"volume\":0.2}\n");
+    QVERIFY(held <= LineCutter::kDefaultLimit);
+    QCOMPARE(h.events("settings").size(), 1);
+    QCOMPARE(h.lastEvent("settings").value("volume").toDouble(), 0.2);
+
     // A line exactly at the limit is kept.
     got.clear();
     cutter.feed("12345678\n", sink);
