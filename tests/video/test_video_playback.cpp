@@ -154,15 +154,20 @@ void TestVideoPlayback::plays() {
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
+    bool paused = false;
     std::unique_ptr<Engine> engine =
         createVlcEngine({"--quiet", "--avcodec-hw=any", "--no-video-title-show", "--aout=dummy"},
-                        [](std::uint64_t, int, int) {});
+                        [&paused](std::uint64_t, int type, int) {
+                            if (type == EngineEvent::Paused)
+                                paused = true;
+                        });
     QVERIFY(engine);
     Engine::OpenError error = Engine::OpenError::None;
     std::unique_ptr<MediaPlayer> player =
         engine->open(QUrl::fromLocalFile(clip).toString(), {}, &error);
     QVERIFY(player);
     player->attachVideo(view.sink());
+    player->attachEvents();
     QCOMPARE(player->play(), 0);
 
     // The first pictures, then later ones (made for the view's size by then).
@@ -170,6 +175,15 @@ void TestVideoPlayback::plays() {
     const QImage first = view.grab().toImage();
     QTRY_VERIFY_WITH_TIMEOUT(view.paintedSequence() > 20, 20000);
     const QImage later = view.grab().toImage();
+
+    // Paused, the engine keeps handing the same picture again (every 80 ms in
+    // libvlc 3): the view must not convert and repaint it each time.
+    player->setPause(true);
+    QTRY_VERIFY_WITH_TIMEOUT(paused, 20000);
+    QTest::qWait(300); // pictures already on their way
+    const quint64 pausedAt = view.paintedSequence();
+    QTest::qWait(700);
+    QCOMPARE(view.paintedSequence(), pausedAt);
     player->stop();
     player.reset();
     engine.reset();
