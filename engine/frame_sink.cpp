@@ -31,10 +31,11 @@ bool samePixels(const FrameRing::Reader& front, std::uint8_t* const planes[3], u
 
 } // namespace
 
-FrameSink::FrameSink(std::function<void()> notify, unsigned engineBuffers)
+FrameSink::FrameSink(std::function<void()> notify, PicturePreparer* preparer,
+                     unsigned engineBuffers)
     : notify_(std::move(notify)), engineBuffers_(std::max(1u, engineBuffers)),
       // The engine's buffers, the front and one the GUI may still be painting.
-      ring_(engineBuffers_ + 2) {}
+      ring_(engineBuffers_ + 2), preparer_(preparer) {}
 
 // Nothing here relies on cleanup having come: the ring frees its buffers, and a
 // notice still queued to the GUI is the poster's to drop.
@@ -113,58 +114,44 @@ void FrameSink::unlock(void* picture) {
     if (!ring_.beginUnlock(picture, &writable))
         return;
     const Source source = this->source();
-    // The buffer holds the whole visible picture, so its shape only tells the
-    // aspect ratio and the colour matrix.
-    const bool known = source.shape.known();
-    const double aspect = displayAspect(known ? source.shape.width : source.width,
-                                        known ? source.shape.height : source.height,
-                                        source.shape.sarNum, source.shape.sarDen);
-    const ColourMatrix matrix = matrixForHeight(known ? source.shape.height : source.height);
-
-    const std::uint64_t view = viewSize_.load(std::memory_order_relaxed);
-    const int viewWidth = static_cast<int>(view >> 32);
-    const int viewHeight = static_cast<int>(view & 0xffffffffu);
-    int width = 0;
-    int height = 0;
-    if (viewWidth > 0 && viewHeight > 0) {
-        const FitRect fit = fitPicture(viewWidth, viewHeight, aspect);
-        width = fit.width;
-        height = fit.height;
-    } else {
-        height = static_cast<int>(source.height);
-        width = std::max(1, static_cast<int>(std::lround(height * aspect)));
-    }
-
     if (writable.layout.pitches[0] < source.width || writable.layout.lines[0] < source.height) {
         ring_.finishUnlock(picture, FrameRing::Outcome::Failed);
         return;
     }
+    // The buffer holds the whole visible picture, so its shape only tells the
+    // aspect ratio and the colour matrix.
+    const bool known = source.shape.known();
+    PictureInfo info;
+    info.width = static_cast<int>(source.width);
+    info.height = static_cast<int>(source.height);
+    info.aspect = displayAspect(known ? source.shape.width : source.width,
+                                known ? source.shape.height : source.height, source.shape.sarNum,
+                                source.shape.sarDen);
+    info.matrix = matrixForHeight(known ? source.shape.height : source.height);
+    const std::uint64_t view = viewSize_.load(std::memory_order_relaxed);
+    info.viewWidth = static_cast<int>(view >> 32);
+    info.viewHeight = static_cast<int>(view & 0xffffffffu);
+
     // While paused, libvlc shows the current picture again every 80 ms: a copy
-    // of the front, for a view of the same size, is not converted and not shown,
+    // of the front, for a view of the same size, is not prepared and not shown,
     // so that a paused player costs next to nothing.
     if (FrameRing::Reader front = ring_.acquireIfLatest()) {
         const RgbPicture& shown = front.picture();
-        if (shown.viewWidth == viewWidth && shown.viewHeight == viewHeight &&
-            shown.aspect == aspect && shown.width == width && shown.height == height &&
-            front.layout() == writable.layout &&
+        if (shown.viewWidth == info.viewWidth && shown.viewHeight == info.viewHeight &&
+            shown.aspect == info.aspect && front.layout() == writable.layout &&
             samePixels(front, writable.planes, source.width, source.height)) {
             ring_.finishUnlock(picture, FrameRing::Outcome::Repeat);
             return;
         }
     }
 
-    bool converted = false;
-    {
-        std::lock_guard guard(convertMutex_);
-        converted = converter_.convert(
-            writable.planes, writable.layout.pitches, static_cast<int>(source.width),
-            static_cast<int>(source.height), matrix, width, height, writable.output);
+    bool prepared = false;
+    if (preparer_ != nullptr) {
+        std::lock_guard guard(prepareMutex_);
+        prepared = preparer_->prepare(writable, info);
     }
-    writable.output->viewWidth = viewWidth;
-    writable.output->viewHeight = viewHeight;
-    writable.output->aspect = aspect;
     ring_.finishUnlock(picture,
-                       converted ? FrameRing::Outcome::Complete : FrameRing::Outcome::Failed);
+                       prepared ? FrameRing::Outcome::Complete : FrameRing::Outcome::Failed);
 }
 
 void FrameSink::display(void* picture) {

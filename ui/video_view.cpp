@@ -1,9 +1,8 @@
 #include "ui/video_view.h"
 
 #include "engine/frame_sink.h"
+#include "ui/video_presenter.h"
 
-#include <QImage>
-#include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -14,10 +13,13 @@ VideoView::VideoView(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted each time (picture or black), so Qt need not clear.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    sink_ = std::make_unique<FrameSink>([this] {
-        // From the engine's thread. Dropped by Qt if the view is gone by then.
-        QMetaObject::invokeMethod(this, &VideoView::takeNotice, Qt::QueuedConnection);
-    });
+    presenter_ = std::make_unique<RasterPresenter>();
+    sink_ = std::make_unique<FrameSink>(
+        [this] {
+            // From the engine's thread. Dropped by Qt if the view is gone by then.
+            QMetaObject::invokeMethod(this, &VideoView::takeNotice, Qt::QueuedConnection);
+        },
+        presenter_.get());
 }
 
 VideoView::~VideoView() = default;
@@ -48,45 +50,16 @@ void VideoView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void VideoView::paintEvent(QPaintEvent* event) {
+void VideoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QSize device = deviceSize();
     // The ratio may have changed without a resize (the window moved to another
     // screen); pictures made from now on follow it.
     sink_->setViewSize(device.width(), device.height());
-
     FrameRing::Reader frame = sink_->current();
-    if (!frame) {
-        painter.fillRect(event->rect(), Qt::black);
-        return;
-    }
-    const RgbPicture& picture = frame.picture();
-    paintedSequence_ = frame.sequence();
-
-    const qreal ratio = devicePixelRatioF();
-    const FitRect fit = fitPicture(device.width(), device.height(), picture.aspect);
-    const QRectF target(fit.x / ratio, fit.y / ratio, fit.width / ratio, fit.height / ratio);
-    const QRectF all(rect());
-    // Black only around the picture, not under it.
-    painter.fillRect(QRectF(0, 0, all.width(), target.top()), Qt::black);
-    painter.fillRect(QRectF(0, target.bottom(), all.width(), all.height() - target.bottom()),
-                     Qt::black);
-    painter.fillRect(QRectF(0, target.top(), target.left(), target.height()), Qt::black);
-    painter.fillRect(
-        QRectF(target.right(), target.top(), all.width() - target.right(), target.height()),
-        Qt::black);
-
-    QImage image(picture.pixels.data(), picture.width, picture.height, picture.stride,
-                 QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    if (picture.width == fit.width && picture.height == fit.height) {
-        // Made for this size: a plain copy.
-        painter.drawImage(target.topLeft(), image);
-    } else {
-        // Made for an earlier size: scaled until a picture of this size arrives.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, image);
-    }
+    if (frame)
+        paintedSequence_ = frame.sequence();
+    presenter_->paint(painter, frame, device, devicePixelRatioF());
 }
 
 } // namespace velmo

@@ -11,6 +11,7 @@
 namespace velmo {
 
 class FrameSink;
+class VideoPresenter;
 class VideoSink;
 
 class VideoView : public QWidget {
@@ -37,6 +38,7 @@ private:
     QSize deviceSize() const;
     void takeNotice();
 
+    std::unique_ptr<VideoPresenter> presenter_; // outlives sink_
     std::unique_ptr<FrameSink> sink_;
     quint64 paintedSequence_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "engine/frame_convert.h"
 #include "engine/frame_ring.h"
 #include "engine/frame_sink.h"
+#include "ui/video_presenter.h"
 
 #include <QColor>
 #include <QTest>
@@ -284,7 +285,8 @@ void TestVideoConvert::formatAnswer() {
     QFETCH(QSize, visible);
     QFETCH(QSize, answer);
 
-    FrameSink sink([] {});
+    RasterPresenter presenter;
+    FrameSink sink([] {}, &presenter);
     sink.setShapeQuery([visible] {
         return PictureShape{unsigned(std::max(0, visible.width())),
                             unsigned(std::max(0, visible.height())), 1, 1};
@@ -346,7 +348,8 @@ void formatHd(FrameSink& sink, PictureShape shape) {
 // The picture is converted at unlock to the size it takes in the view (in
 // device pixels), with the aspect ratio from the visible size and pixel shape.
 void TestVideoConvert::sinkMakesPicturesForTheView() {
-    FrameSink sink([] {});
+    RasterPresenter presenter;
+    FrameSink sink([] {}, &presenter);
     formatHd(sink, {1920, 1080, 1, 1});
     QVERIFY(!sink.current()); // nothing due: black
 
@@ -383,7 +386,8 @@ void TestVideoConvert::sinkMakesPicturesForTheView() {
 // At most one notice is pending: the GUI takes it, then reads the latest.
 void TestVideoConvert::noticesAreCoalesced() {
     int notices = 0;
-    FrameSink sink([&notices] { ++notices; });
+    RasterPresenter presenter;
+    FrameSink sink([&notices] { ++notices; }, &presenter);
     formatHd(sink, {1920, 1080, 1, 1});
     sink.setViewSize(320, 180);
     deliver(sink, 16, 128, 128);
@@ -405,7 +409,8 @@ QTEST_GUILESS_MAIN(TestVideoConvert)
 // compared with the latest complete picture, not merely the front.
 void TestVideoConvert::pausedRedisplaysAreNotShownAgain() {
     int notices = 0;
-    FrameSink sink([&notices] { ++notices; });
+    RasterPresenter presenter;
+    FrameSink sink([&notices] { ++notices; }, &presenter);
     formatHd(sink, {1920, 1080, 1, 1});
     sink.setViewSize(640, 360);
     deliver(sink, 150, 80, 80);
