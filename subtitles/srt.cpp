@@ -22,13 +22,17 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <iconv.h>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velmo {
 namespace {
@@ -362,34 +366,34 @@ double parseTime(QStringView stamp) {
 }
 
 // The seconds of a stamp the scan found, which has the pattern's form: with
-// ASCII digits the three parts are read directly. h * 60 + m and its product
-// with 60 are exact, so the result is parseTime's to the last bit.
+// ASCII digits its parts are read directly. h * 60 + m and its product with 60
+// are exact, so the result is parseTime's to the last bit.
 double stampSeconds(QStringView stamp) {
     static constexpr double kPowersOfTen[] = {1, 10, 100, 1000};
-    std::uint32_t parts[3] = {};
-    int part = 0;
+    const char16_t* at = stamp.utf16();
+    const char16_t* const end = at + stamp.size();
+    const auto number = [&] {
+        std::uint32_t value = 0;
+        for (std::uint32_t digit; at < end && (digit = std::uint32_t(*at) - u'0') < 10; ++at)
+            value = value * 10 + digit;
+        return value;
+    };
+    const std::uint32_t hours = number();
+    at += at < end; // ':'
+    const std::uint32_t minutes = number();
+    at += at < end; // ':'
+    const std::uint32_t seconds = number();
     std::uint32_t fraction = 0;
-    int fractionDigits = -1;
-    for (const QChar qc : stamp) {
-        const char16_t c = qc.unicode();
-        const std::uint32_t digit = c - u'0';
-        if (digit < 10) {
-            if (fractionDigits < 0) {
-                parts[part] = parts[part] * 10 + digit;
-            } else {
-                fraction = fraction * 10 + digit;
-                ++fractionDigits;
-            }
-        } else if (c == u':') {
-            ++part;
-        } else if (c == u'.' || c == u',') {
-            fractionDigits = 0;
-        } else {
-            return parseTime(stamp); // digits of another script
-        }
+    qsizetype fractionDigits = 0;
+    if (at < end && (*at == u'.' || *at == u',')) {
+        const char16_t* const fractionStart = ++at;
+        fraction = number();
+        fractionDigits = at - fractionStart;
     }
-    const double scale = kPowersOfTen[std::max(fractionDigits, 0)];
-    return double(parts[0] * 60 + parts[1]) * 60 + double(parts[2] * scale + fraction) / scale;
+    if (at != end || fractionDigits > 3)
+        return parseTime(stamp); // digits of another script
+    const double scale = kPowersOfTen[fractionDigits];
+    return double(hours * 60 + minutes) * 60 + double(seconds * scale + fraction) / scale;
 }
 
 // ---- cue text --------------------------------------------------------------
@@ -421,73 +425,99 @@ void removeMarkup(QString& text) {
     text.truncate(out);
 }
 
-// `rest` is trimmed; `plain` says it holds no CR, backslash, '<' or '{'.
-QString cueText(QStringView rest, bool plain) {
-    if (plain)
+// Copies `from` with CR LF and CR made LF; returns the number of units
+// written. The text between breaks is copied whole.
+qsizetype copyWithUnixLineEnds(QStringView from, QChar* to) {
+    const QChar* in = from.data();
+    const QChar* const end = in + from.size();
+    QChar* out = to;
+    for (;;) {
+        const QChar* cr = std::find(in, end, QChar(u'\r'));
+        out = std::copy(in, cr, out);
+        if (cr == end)
+            return out - to;
+        *out++ = u'\n';
+        in = cr + 1 < end && cr[1] == u'\n' ? cr + 2 : cr + 1;
+    }
+}
+
+// `rest` is trimmed. `lineEnds`: it holds a CR; `markup`: it holds a
+// backslash, '<' or '{'.
+QString cueText(QStringView rest, bool lineEnds, bool markup) {
+    if (!lineEnds && !markup)
         return rest.toString();
-    // Copy with CR LF and CR turned into LF (the block was not normalised).
     QString text(rest.size(), Qt::Uninitialized);
-    QChar* to = text.data();
-    qsizetype written = 0;
-    bool escapes = false;
-    bool markup = false;
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        QChar c = rest[i];
-        if (c == u'\r') {
-            c = u'\n';
-            if (i + 1 < rest.size() && rest[i + 1] == u'\n')
-                ++i;
-        }
-        escapes |= c == u'\\';
-        markup |= c == u'<' || c == u'{';
-        to[written++] = c;
-    }
-    text.truncate(written);
-    if (escapes) {
-        text.replace(QLatin1String("\\N"), QLatin1String("\n"));
-        text.replace(QLatin1String("\\n"), QLatin1String("\n"));
-    }
-    if (markup)
-        removeMarkup(text);
+    text.truncate(lineEnds ? copyWithUnixLineEnds(rest, text.data())
+                           : std::copy(rest.begin(), rest.end(), text.data()) - text.data());
+    if (!markup)
+        return text; // the ends were trimmed and only line breaks changed inside
+    text.replace(QLatin1String("\\N"), QLatin1String("\n"));
+    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    removeMarkup(text);
     return std::move(text).trimmed();
+}
+
+// The units scanBlock stops at: line breaks, '-' and what cueText must see.
+constexpr bool isNoted(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == u'-' || c == u'\\' || c == u'<' || c == u'{';
+}
+
+// The first noted unit at or after `from`, or `size`. Eight units at a time
+// where SSE2 is there (every x86-64): most of a subtitle file is text that
+// holds none of them.
+qsizetype nextNoted(const QChar* text, qsizetype from, qsizetype size) {
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi16('\n');
+    const __m128i cr = _mm_set1_epi16('\r');
+    const __m128i dash = _mm_set1_epi16('-');
+    const __m128i backslash = _mm_set1_epi16('\\');
+    const __m128i angle = _mm_set1_epi16('<');
+    const __m128i brace = _mm_set1_epi16('{');
+    for (; i + 8 <= size; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i found = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr)),
+                         _mm_or_si128(_mm_cmpeq_epi16(v, dash), _mm_cmpeq_epi16(v, backslash))),
+            _mm_or_si128(_mm_cmpeq_epi16(v, angle), _mm_cmpeq_epi16(v, brace)));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+        if (mask != 0)
+            return i + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (isNoted(text[i].unicode()))
+            return i;
+    }
+    return size;
 }
 
 // One block of the text as if CR LF and CR had been made LF first: it ends at
 // the first pair of line breaks, each "\r\n", "\r" or "\n". The same pass
-// notes the first "-->" and whether anything needs more than a copy.
+// notes the first "-->" and the last CR and markup character.
 struct Block {
     qsizetype end;  // where the pair of breaks starts, or the text's end
     qsizetype next; // after the pair
     qsizetype arrow = -1;
-    bool plain = true;
+    qsizetype lastCr = -1;
+    qsizetype lastMarkup = -1;
 };
 
 Block scanBlock(const QChar* text, qsizetype size, qsizetype from) {
-    // 1: line break, 2: '-', 3: needs care in the text.
-    static constexpr auto kinds = [] {
-        std::array<unsigned char, 128> k{};
-        k['\n'] = k['\r'] = 1;
-        k['-'] = 2;
-        k['\\'] = k['<'] = k['{'] = 3;
-        return k;
-    }();
     Block block{size, size};
     const auto breakLength = [&](qsizetype at) -> qsizetype {
         if (at >= size)
             return 0;
         const char16_t c = text[at].unicode();
-        if (c == '\n')
+        if (c == u'\n')
             return 1;
-        if (c == '\r')
+        if (c == u'\r')
             return at + 1 < size && text[at + 1] == u'\n' ? 2 : 1;
         return 0;
     };
-    for (qsizetype i = from; i < size; ++i) {
+    for (qsizetype i = nextNoted(text, from, size); i < size; i = nextNoted(text, i + 1, size)) {
         const char16_t c = text[i].unicode();
-        if (c >= 0x80 || kinds[c] == 0)
-            continue;
-        switch (kinds[c]) {
-        case 1: {
+        if (c == u'\n' || c == u'\r') {
             const qsizetype first = breakLength(i);
             const qsizetype second = breakLength(i + first);
             if (second > 0) {
@@ -495,28 +525,30 @@ Block scanBlock(const QChar* text, qsizetype size, qsizetype from) {
                 block.next = i + first + second;
                 return block;
             }
-            block.plain &= c != '\r';
+            if (c == u'\r')
+                block.lastCr = i;
             i += first - 1;
-            break;
-        }
-        case 2:
+        } else if (c == u'-') {
             if (block.arrow < 0 && i + 2 < size && text[i + 1] == u'-' && text[i + 2] == u'>')
                 block.arrow = i;
-            break;
-        default:
-            block.plain = false;
+        } else {
+            block.lastMarkup = i;
         }
     }
     return block;
 }
 
-void addCue(QStringView block, qsizetype arrow, bool plain, QList<SubtitleCue>& cues) {
+// `block` is trimmed and lies in the text at `offset`; `scan` is its scan.
+void addCue(QStringView block, qsizetype offset, const Block& scan, QList<SubtitleCue>& cues) {
+    const qsizetype arrow = scan.arrow - offset;
     std::optional<Timing> timing = timingAt(block, arrow);
     if (!timing)
         timing = findTiming(block, arrow + 1);
     if (!timing || timing->matchEnd == block.size())
         return;
-    QString text = cueText(block.sliced(timing->matchEnd).trimmed(), plain);
+    const QStringView rest = block.sliced(timing->matchEnd).trimmed();
+    const qsizetype restAt = offset + (rest.data() - block.data());
+    QString text = cueText(rest, scan.lastCr >= restAt, scan.lastMarkup >= restAt);
     if (text.isEmpty())
         return;
     cues.append(
@@ -555,7 +587,7 @@ QList<SubtitleCue> ParseSubtitle(const QString& input) {
         if (block.arrow >= 0) {
             // Trimming takes only white space, so the arrow stays inside.
             const QStringView trimmed = QStringView(text + from, block.end - from).trimmed();
-            addCue(trimmed, block.arrow - (trimmed.data() - text), block.plain, cues);
+            addCue(trimmed, trimmed.data() - text, block, cues);
         }
         from = block.next;
     }
