@@ -199,12 +199,10 @@ std::optional<Timing> timingAt(QStringView block, qsizetype arrow) {
     // fraction must be whole runs: a longer run leaves a digit between the
     // stamp and the arrow, which no backtracking can get rid of.
     qsizetype stampEnd = arrow;
-    while (stampEnd > 0) {
-        const CodePoint cp = codePointBefore(block, stampEnd);
-        if (!isPatternSpace(cp.value))
-            break;
-        stampEnd -= cp.units;
-    }
+    // No white space lies outside the BMP, and no surrogate is white space:
+    // the spaces are stepped over by code unit.
+    while (stampEnd > 0 && isPatternSpace(block[stampEnd - 1].unicode()))
+        --stampEnd;
     qsizetype at = stampEnd;
     qsizetype run = digitsBackward(block, at, 4);
     if (run == 0 || at == 0)
@@ -232,12 +230,8 @@ std::optional<Timing> timingAt(QStringView block, qsizetype arrow) {
     // Second stamp, forwards. It ends the pattern, so its seconds and fraction
     // take what they can and leave further digits to the text.
     at = arrow + 3;
-    while (at < block.size()) {
-        const CodePoint cp = codePointAt(block, at);
-        if (!isPatternSpace(cp.value))
-            break;
-        at += cp.units;
-    }
+    while (at < block.size() && isPatternSpace(block[at].unicode()))
+        ++at;
     const qsizetype secondStart = at;
     run = digitsForward(block, at, 4);
     if (run == 0 || run > 3 || at == block.size() || block[at] != u':')
@@ -425,6 +419,26 @@ void removeMarkup(QString& text) {
     text.truncate(out);
 }
 
+// "\\N" and then "\\n" become LF. A backslash is never the second character
+// of either, so one pass from the left replaces the same ones as two.
+void replaceLineBreakEscapes(QString& text) {
+    const qsizetype size = text.size();
+    const qsizetype first = text.indexOf(u'\\');
+    if (first < 0)
+        return;
+    QChar* const data = text.data();
+    qsizetype out = first;
+    for (qsizetype i = first; i < size; ++i) {
+        if (data[i] == u'\\' && i + 1 < size && (data[i + 1] == u'N' || data[i + 1] == u'n')) {
+            data[out++] = u'\n';
+            ++i;
+        } else {
+            data[out++] = data[i];
+        }
+    }
+    text.truncate(out);
+}
+
 // Copies `from` with CR LF and CR made LF; returns the number of units
 // written. The text between breaks is copied whole.
 qsizetype copyWithUnixLineEnds(QStringView from, QChar* to) {
@@ -451,8 +465,7 @@ QString cueText(QStringView rest, bool lineEnds, bool markup) {
                            : std::copy(rest.begin(), rest.end(), text.data()) - text.data());
     if (!markup)
         return text; // the ends were trimmed and only line breaks changed inside
-    text.replace(QLatin1String("\\N"), QLatin1String("\n"));
-    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    replaceLineBreakEscapes(text);
     removeMarkup(text);
     return std::move(text).trimmed();
 }
@@ -465,7 +478,7 @@ constexpr bool isNoted(char16_t c) {
 // The first noted unit at or after `from`, or `size`. Eight units at a time
 // where SSE2 is there (every x86-64): most of a subtitle file is text that
 // holds none of them.
-qsizetype nextNoted(const QChar* text, qsizetype from, qsizetype size) {
+Q_ALWAYS_INLINE qsizetype nextNoted(const QChar* text, qsizetype from, qsizetype size) {
     qsizetype i = from;
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi16('\n');
