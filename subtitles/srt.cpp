@@ -402,11 +402,16 @@ void removeMarkup(QString& text) {
     for (qsizetype i = 0; i < text.size();) {
         const QChar c = data[i];
         qsizetype close = -1;
+        // Cue texts are short: std::find beats indexOf's set-up.
+        const auto closing = [&](QChar bracket) {
+            const QChar* found = std::find(data + i + 1, data + text.size(), bracket);
+            return found == data + text.size() ? qsizetype(-1) : found - data;
+        };
         if (c == u'<' && angleMayClose) {
-            close = text.indexOf(u'>', i + 1);
+            close = closing(u'>');
             angleMayClose = close >= 0;
         } else if (c == u'{' && braceMayClose) {
-            close = text.indexOf(u'}', i + 1);
+            close = closing(u'}');
             braceMayClose = close >= 0;
         }
         if (close >= 0) {
@@ -423,10 +428,8 @@ void removeMarkup(QString& text) {
 // of either, so one pass from the left replaces the same ones as two.
 void replaceLineBreakEscapes(QString& text) {
     const qsizetype size = text.size();
-    const qsizetype first = text.indexOf(u'\\');
-    if (first < 0)
-        return;
     QChar* const data = text.data();
+    const qsizetype first = std::find(data, data + size, QChar(u'\\')) - data;
     qsizetype out = first;
     for (qsizetype i = first; i < size; ++i) {
         if (data[i] == u'\\' && i + 1 < size && (data[i + 1] == u'N' || data[i + 1] == u'n')) {
