@@ -364,7 +364,20 @@ double parseTime(QStringView stamp) {
 // are exact, so the result is parseTime's to the last bit.
 double stampSeconds(QStringView stamp) {
     static constexpr double kPowersOfTen[] = {1, 10, 100, 1000};
-    const char16_t* at = stamp.utf16();
+    const char16_t* const s = stamp.utf16();
+    // The usual "hh:mm:ss,fff".
+    if (stamp.size() == 12 && s[2] == u':' && s[5] == u':' && (s[8] == u',' || s[8] == u'.')) {
+        const auto d = [s](int i) {
+            return std::uint32_t(s[i]) - u'0';
+        };
+        if (std::max({d(0), d(1), d(3), d(4), d(6), d(7), d(9), d(10), d(11)}) < 10) {
+            const std::uint32_t minutes = (d(0) * 10 + d(1)) * 60 + d(3) * 10 + d(4);
+            const std::uint32_t thousandths =
+                (d(6) * 10 + d(7)) * 1000 + d(9) * 100 + d(10) * 10 + d(11);
+            return double(minutes) * 60 + double(thousandths) / 1000;
+        }
+    }
+    const char16_t* at = s;
     const char16_t* const end = at + stamp.size();
     const auto number = [&] {
         std::uint32_t value = 0;
@@ -598,6 +611,7 @@ QList<SubtitleCue> ParseSubtitle(const QString& input) {
     QList<SubtitleCue> cues;
     const QChar* const text = input.constData();
     const qsizetype size = input.size();
+    cues.reserve(size / 64); // a cue takes some 60 to 120 characters
     for (qsizetype from = 0; from < size;) {
         const Block block = scanBlock(text, size, from);
         if (block.arrow >= 0) {
