@@ -193,8 +193,29 @@ struct Timing {
     qsizetype matchEnd;
 };
 
+// "hh:mm:ss,fff" (or ".fff") in ASCII digits at `at`.
+bool isClockStamp(QStringView s, qsizetype at) {
+    const char16_t* const c = s.utf16() + at;
+    if (c[2] != u':' || c[5] != u':' || (c[8] != u',' && c[8] != u'.'))
+        return false;
+    for (const int i : {0, 1, 3, 4, 6, 7, 9, 10, 11}) {
+        if (c[i] < u'0' || c[i] > u'9')
+            return false;
+    }
+    return true;
+}
+
 // The match that uses the arrow at `arrow`, if there is one.
 std::optional<Timing> timingAt(QStringView block, qsizetype arrow) {
+    // Nearly every file writes "hh:mm:ss,fff --> hh:mm:ss,fff". With one space
+    // on each side and no digit before the first hour, the general reading
+    // below comes to this same match.
+    if (arrow >= 13 && arrow + 16 <= block.size() && block[arrow - 1] == u' ' &&
+        block[arrow + 3] == u' ' && isClockStamp(block, arrow - 13) &&
+        isClockStamp(block, arrow + 4) &&
+        (arrow == 13 || !isDigit(codePointBefore(block, arrow - 13).value))) {
+        return Timing{block.sliced(arrow - 13, 12), block.sliced(arrow + 4, 12), arrow + 16};
+    }
     // First stamp, backwards from the white space before the arrow. Seconds and
     // fraction must be whole runs: a longer run leaves a digit between the
     // stamp and the arrow, which no backtracking can get rid of.
@@ -558,8 +579,10 @@ Block scanBlock(const QChar* text, qsizetype size, qsizetype from) {
                 block.lastCr = i;
             i += first - 1;
         } else if (c == u'-') {
-            if (block.arrow < 0 && i + 2 < size && text[i + 1] == u'-' && text[i + 2] == u'>')
+            if (block.arrow < 0 && i + 2 < size && text[i + 1] == u'-' && text[i + 2] == u'>') {
                 block.arrow = i;
+                i += 2;
+            }
         } else {
             block.lastMarkup = i;
         }

@@ -61,6 +61,14 @@ void addParseRows() {
     row("four hour digits: the match starts at the last three",
         QStringLiteral("1234:00:00,000 --> 234:00:01,000\nx"),
         QStringLiteral("842400 --> 842401\n| x\n"));
+    row("a third hour digit before hh:mm:ss,fff",
+        QStringLiteral("100:00:01,000 --> 00:00:02,000 x"), QStringLiteral("360001 --> 2\n| x\n"));
+    row("a Persian hour digit before hh:mm:ss,fff",
+        QStringLiteral("۱00:00:01,000 --> 00:00:02,000 x"), QStringLiteral("360001 --> 2\n| x\n"));
+    row("a hour digit outside the BMP before hh:mm:ss,fff",
+        QStringLiteral("𝟏00:00:01,000 --> 00:00:02,000 x"), QStringLiteral("360001 --> 2\n| x\n"));
+    row("two spaces before the arrow", QStringLiteral("00:00:01,000  --> 00:00:02,000 x"),
+        QStringLiteral("1 --> 2\n| x\n"));
     row("three second digits", QStringLiteral("00:00:001 --> 00:00:02\nx"), QString());
     row("three minute digits", QStringLiteral("00:000:01 --> 00:00:02\nx"), QString());
     row("four fraction digits", QStringLiteral("00:00:01,1234 --> 00:00:02\nx"), QString());
