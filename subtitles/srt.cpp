@@ -458,7 +458,7 @@ void removeMarkup(QString& text) {
     text.truncate(out);
 }
 
-// "\\N" and then "\\n" become LF. A backslash is never the second character
+// "\N" and then "\n" become LF. A backslash is never the second character
 // of either, so one pass from the left replaces the same ones as two.
 void replaceLineBreakEscapes(QString& text) {
     const qsizetype size = text.size();
