@@ -66,8 +66,8 @@ private:
     const Rendered* rendered(const SubtitleLook& look, double ratio);
 
     std::shared_ptr<const SubtitleCue> cue_;
-    // The subtitle style's defaults until the controller hands over its own.
     QFont font_;
+    // The subtitle style's defaults until the controller hands over its own.
     QColor textColor_ = Qt::white;
     QColor boxColor_ = Qt::black;
     double boxOpacity_ = 0.55;
