@@ -165,6 +165,8 @@ void castShadow(QImage& layer, double sigma, int drop) {
 RenderedCue renderSubtitleCue(const QString& text, const SubtitleLook& look, double wrapWidth,
                               double ratio, double heightLimit) {
     RenderedCue result;
+    if (!(ratio > 0))
+        ratio = 1;
     // The glyphs are drawn as unhinted outlines; the advances must match them.
     QFont font = look.font;
     font.setHintingPreference(QFont::PreferNoHinting);
@@ -239,7 +241,9 @@ RenderedCue renderSubtitleCue(const QString& text, const SubtitleLook& look, dou
     const double margin = stroke / 2 + 1;
     const QRectF ink = path.controlPointRect().adjusted(-margin, -margin, margin, margin);
     const double left = std::floor(ink.left() * ratio) - reach;
-    const double top = std::floor(ink.top() * ratio) - reach;
+    // Nothing above clipTop can be on screen, not even the rest of a line that
+    // straddles it.
+    const double top = std::floor(std::max(ink.top(), clipTop) * ratio) - reach;
     const double right = std::ceil(ink.right() * ratio) + reach;
     const double bottom = std::ceil(ink.bottom() * ratio) + drop + reach;
     if ((right - left) * (bottom - top) > double(kMaxImagePixels))

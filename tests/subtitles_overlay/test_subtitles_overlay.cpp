@@ -7,6 +7,7 @@
 #include "../support/test_main.h"
 #include "subtitles/overlay.h"
 #include "subtitles/overlay_geometry.h"
+#include "subtitles/overlay_render.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -235,6 +236,7 @@ private slots:
     void longLineWraps();
     void fontWithoutPointSizeDrawsNothing();
     void hugeSizeIsDrawnAtTheLimit();
+    void tallCueIsRenderedOnlyWhereItCanShow();
     void absurdStyleValues_data();
     void absurdStyleValues();
     void styleChangesReachTheScreen_data();
@@ -742,6 +744,39 @@ void SubtitleOverlayTest::hugeSizeIsDrawnAtTheLimit() {
     QVERIFY(!ink.isEmpty());
     QVERIFY(ink.bottom() < int((900 - 100) * huge.devicePixelRatio()));
     QCOMPARE(huge, draw(kMaxSubtitlePointSize).first);
+}
+
+// A cue of thousands of lines at the largest size: only the part that can be in
+// the view is rendered, so the image stays the size of a screen.
+void SubtitleOverlayTest::tallCueIsRenderedOnlyWhereItCanShow() {
+    QStringList words;
+    for (int i = 0; i < 2000; ++i)
+        words << QStringLiteral("سلام");
+    const QString text = words.join(QLatin1Char(' ')) + QStringLiteral("\nپایان");
+    const SubtitleLook look{subtitleFont(kMaxSubtitlePointSize), Qt::white, 2};
+    const RenderedCue cue = renderSubtitleCue(text, look, 1040, 2, 900);
+    QVERIFY(cue.clipped);
+    QVERIFY(cue.textSize.height() > 100 * 900);
+    QVERIFY(!cue.image.isNull());
+    QCOMPARE(cue.image.devicePixelRatio(), 2.0);
+    QVERIFY2(cue.image.height() <= (900 + 50) * 2, qPrintable(QString::number(cue.image.height())));
+    // It covers the block's last line: its bottom is within that line's height
+    // of the block's bottom edge.
+    const double imageBottom = cue.origin.y() + cue.image.deviceIndependentSize().height();
+    const double lineHeight = QFontMetricsF(look.font).height();
+    QVERIFY(imageBottom > cue.textSize.height() - lineHeight);
+    QVERIFY(imageBottom < cue.textSize.height() + 50);
+
+    // On screen the last line sits at the inset.
+    Stage stage({1200, 900});
+    stage.overlay->setFont(subtitleFont(100000));
+    stage.say(text);
+    const QImage image = stage.shot();
+    QCOMPARE(stage.overlay->paintCount(), 1);
+    const QRect ink = bounds(image, isInk);
+    QVERIFY(!ink.isEmpty());
+    QVERIFY(ink.bottom() < int((900 - 100) * image.devicePixelRatio()));
+    QVERIFY(ink.bottom() > int((900 - 100 - 200) * image.devicePixelRatio()));
 }
 
 // Values no style offers: the overlay neither crashes nor paints outside the
