@@ -3,6 +3,8 @@
 #include "host/fields.h"
 
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 namespace velmo {
 
@@ -10,18 +12,6 @@ VelmoSlider::VelmoSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setRange(0, 1000);
     setFocusPolicy(Qt::NoFocus);
     setTracking(true);
-    // Only changes made by the user are reported: a drag of the knob, or a
-    // click or key step (an action), never a value set by the program.
-    connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action != SliderMove)
-            userAction_ = true;
-    });
-    connect(this, &QAbstractSlider::valueChanged, this, [this] {
-        if (userAction_ || isSliderDown()) {
-            userAction_ = false;
-            emit userMoved();
-        }
-    });
 }
 
 void VelmoSlider::setMaximumSeconds(double seconds) {
@@ -32,19 +22,113 @@ void VelmoSlider::setValueSeconds(double seconds) {
     setValue(truncToInt(seconds * 1000.0));
 }
 
+QRect VelmoSlider::handleRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+int VelmoSlider::valueAt(int pixel) const {
+    // The same mapping QSlider uses for its own drags, so the knob stays under
+    // the pointer (mirrored in a right-to-left layout).
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int length = horizontal ? handle.width() : handle.height();
+    const int start = horizontal ? groove.x() : groove.y();
+    const int end = (horizontal ? groove.right() : groove.bottom()) - length + 1;
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), pixel - start, end - start,
+                                           option.upsideDown);
+}
+
+void VelmoSlider::moveByUser(int value) {
+    value = std::clamp(value, minimum(), maximum());
+    if (value == this->value())
+        return;
+    setValue(value);
+    emit userMoved();
+}
+
 void VelmoSlider::mousePressEvent(QMouseEvent* event) {
+    if (tracking_) {
+        event->accept();
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const QPoint pos = event->position().toPoint();
+    const QRect handle = handleRect();
     tracking_ = true;
-    QSlider::mousePressEvent(event);
+    setSliderDown(true);
+    if (handle.contains(pos)) {
+        grabOffset_ = horizontal ? pos.x() - handle.x() : pos.y() - handle.y();
+    } else {
+        // A video player's slider jumps to the click instead of paging towards
+        // it, and the press goes on as a drag from there.
+        grabOffset_ = (horizontal ? handle.width() : handle.height()) / 2;
+        moveByUser(valueAt((horizontal ? pos.x() : pos.y()) - grabOffset_));
+    }
+}
+
+void VelmoSlider::mouseMoveEvent(QMouseEvent* event) {
+    if (!tracking_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const QPoint pos = event->position().toPoint();
+    moveByUser(valueAt((orientation() == Qt::Horizontal ? pos.x() : pos.y()) - grabOffset_));
 }
 
 void VelmoSlider::mouseReleaseEvent(QMouseEvent* event) {
-    QSlider::mouseReleaseEvent(event);
-    if (tracking_) {
-        // The press is over: one last report with dragging() false, so that the
-        // time display follows playback again.
-        tracking_ = false;
-        emit userMoved();
+    if (!tracking_ || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
     }
+    event->accept();
+    const QPoint pos = event->position().toPoint();
+    moveByUser(valueAt((orientation() == Qt::Horizontal ? pos.x() : pos.y()) - grabOffset_));
+    endPress();
+}
+
+void VelmoSlider::endPress() {
+    if (!tracking_)
+        return;
+    // One last report with dragging() false, so that the time display follows
+    // playback again.
+    tracking_ = false;
+    setSliderDown(false);
+    emit userMoved();
+}
+
+void VelmoSlider::wheelEvent(QWheelEvent* event) {
+    // Scrolling over the bar must not seek.
+    event->ignore();
+}
+
+void VelmoSlider::keyPressEvent(QKeyEvent* event) {
+    event->ignore();
+}
+
+void VelmoSlider::hideEvent(QHideEvent* event) {
+    // A hidden slider gets no release: without this the press would never
+    // end and the knob would stop following playback.
+    endPress();
+    QSlider::hideEvent(event);
+}
+
+void VelmoSlider::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        endPress();
+    QSlider::changeEvent(event);
 }
 
 } // namespace velmo
