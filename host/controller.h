@@ -20,6 +20,8 @@
 #include <optional>
 
 class QLabel;
+class QNetworkAccessManager;
+class QUrl;
 class QPropertyAnimation;
 class QSlider;
 class QSocketNotifier;
@@ -35,6 +37,9 @@ class Spinner;
 class SubtitleOverlayView;
 class VelmoSlider;
 class VideoView;
+
+// The name under which a subtitle file from `url` is handed to the engine.
+QString subtitleFileName(const QString& url);
 
 struct SourceEntry {
     QString label;
@@ -96,18 +101,25 @@ public:
     // Menus.
     static QString rateTitle(double rate);
     void rebuildQualityMenu();
+    void qualityItemSelected(qsizetype index);
+    QList<TrackDescription> audioTracks();
     void rebuildAudioMenu();
+    void audioItemSelected(const TrackDescription& entry);
     void rebuildRateMenu();
     void rebuildSubtitleMenu();
 
     // Subtitles.
     void loadExternalSubtitle(const std::shared_ptr<SubtitleTrack>& track);
+    void subtitleFetched(const std::shared_ptr<SubtitleTrack>& track, const QByteArray& body);
     void applySubtitleIndex(std::int64_t index);
     void applyStyleFrom(const QJsonObject& command);
     void readStyleFields(const QJsonObject& object);
     void applySubtitleStyle();
     void updateSubtitleCue();
     void disableSubtitles();
+    QList<TrackDescription> embeddedSubtitleTracks();
+    void subtitleEmbeddedSelected(const TrackDescription& entry);
+    void toggleSubtitles();
     void activateTrack(const std::shared_ptr<SubtitleTrack>& track);
 
     // Window.
@@ -137,10 +149,15 @@ public:
     PlayerWindow* window = nullptr;
     QWidget* content = nullptr;
     VideoView* video = nullptr;
+    SubtitleOverlayView* subtitle = nullptr;
     QWidget* topBar = nullptr;
     QWidget* bottomBar = nullptr;
     QLabel* titleLabel = nullptr;
     QLabel* subtitleLabel = nullptr;
+    MenuChip* qualityPopup = nullptr;
+    MenuChip* audioPopup = nullptr;
+    MenuChip* subtitlePopup = nullptr;
+    MenuChip* ratePopup = nullptr;
     IconButton* playButton = nullptr;
     IconButton* centerButton = nullptr;
     VelmoSlider* positionSlider = nullptr;
@@ -153,6 +170,8 @@ public:
     QLabel* loadingLabel = nullptr;
     QLabel* errorLabel = nullptr;
     QLabel* toastLabel = nullptr;
+    IconButton* skipBackButton_ = nullptr;
+    IconButton* skipForwardButton_ = nullptr;
     IconButton* settingsButton = nullptr;
     IconButton* fullscreenButton = nullptr;
 
@@ -199,6 +218,9 @@ public:
     QStringList engineFolders;
     // Asked to end the process (the event loop's quit by default).
     std::function<void()> terminate;
+    // Fetches a subtitle file and calls back with its body (empty: failed); the
+    // network by default, tests put a fake here.
+    std::function<void(const QUrl&, std::function<void(QByteArray)>)> fetchSubtitle;
     // Seconds on a steady clock; the time of activity and of auto-hiding.
     std::function<double()> clock;
 
@@ -209,6 +231,7 @@ private:
 
     QSocketNotifier* stdinNotifier_ = nullptr;
     QTimer* toastTimer_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
     QPropertyAnimation* toastFade_ = nullptr;
     bool pointerHidden_ = false;
 

@@ -4,6 +4,10 @@
 
 #include "host/controller.h"
 #include "host/fields.h"
+#include "subtitles/colors.h"
+#include "subtitles/overlay.h"
+
+#include <algorithm>
 
 #include <QFontDatabase>
 
@@ -59,8 +63,16 @@ void VelmoPlayerApp::applyStyleFrom(const QJsonObject& command) {
     applySubtitleStyle();
 }
 
-// The overlay that draws external cues arrives with the subtitle work; the
-// style is kept in the fields until then.
-void VelmoPlayerApp::applySubtitleStyle() {}
+void VelmoPlayerApp::applySubtitleStyle() {
+    if (subtitle == nullptr)
+        return;
+    subtitle->setFont(ResolveFont(subtitleFont, subtitleSize));
+    subtitle->setTextColor(HexColor(subtitleColorHex, Qt::white));
+    subtitle->setBoxColor(HexColor(subtitleBoxHex, Qt::black));
+    subtitle->setBoxOpacity(subtitleBoxOpacity);
+    subtitle->setOutline(std::clamp(subtitleSize * 0.075, 0.0, 6.0));
+    subtitle->refresh();
+    updateSubtitleCue();
+}
 
 } // namespace velmo

@@ -4,8 +4,11 @@
 
 #include "host/controller.h"
 #include "host/texts.h"
+#include "subtitles/overlay.h"
 #include "ui/clock.h"
 #include "ui/icon_button.h"
+#include "ui/layout.h"
+#include "ui/menu_chip.h"
 #include "ui/player_window.h"
 #include "ui/spinner.h"
 #include "ui/velmo_slider.h"
@@ -70,6 +73,8 @@ void VelmoPlayerApp::buildWindow() {
     content = window;
 
     video = new VideoView(content);
+    video->setAttribute(Qt::WA_TransparentForMouseEvents);
+    subtitle = new SubtitleOverlayView(content);
 
     topBar = makeBar(content, 56);
     auto* close = makeButton(topBar, QStringLiteral("xmark"), text::kTipClose(), 13);
@@ -81,6 +86,16 @@ void VelmoPlayerApp::buildWindow() {
     subtitleLabel = makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
     subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
     subtitleLabel->setWordWrap(false);
+    const QIcon chevron(symbolPixmap(QStringLiteral("chevron.down"), QSizeF(12, 12),
+                                     QColor::fromRgbF(0.7f, 0.7f, 0.7f), 2.0));
+    auto makeChip = [&chevron](const QString& title, QWidget* parent) {
+        auto* chip = new MenuChip(title, parent);
+        chip->setChevron(chevron);
+        return chip;
+    };
+    qualityPopup = makeChip(text::kQuality(), topBar);
+    audioPopup = makeChip(text::kAudio(), topBar);
+    subtitlePopup = makeChip(text::kSubtitle(), topBar);
     settingsButton = makeButton(topBar, QStringLiteral("gearshape.fill"), text::kStyleTitle(), 15);
     fullscreenButton = makeButton(topBar, QStringLiteral("arrow.up.left.and.arrow.down.right"),
                                   text::kFullscreen(), 14);
@@ -89,6 +104,12 @@ void VelmoPlayerApp::buildWindow() {
     bottomBar = makeBar(content, 78);
     playButton = makeButton(bottomBar, QStringLiteral("play.fill"), text::kTipPlay(), 19);
     connect(playButton, &IconButton::clicked, this, [this] { togglePlay(); });
+    skipBackButton_ =
+        makeButton(bottomBar, QStringLiteral("gobackward.10"), text::kTipSkipBack(), 16);
+    connect(skipBackButton_, &IconButton::clicked, this, [this] { skipBack(); });
+    skipForwardButton_ =
+        makeButton(bottomBar, QStringLiteral("goforward.10"), text::kTipSkipForward(), 16);
+    connect(skipForwardButton_, &IconButton::clicked, this, [this] { skipForward(); });
     setPlaySymbol(QStringLiteral("play.fill"));
     const QColor timeColor = QColor::fromRgbF(0.85f, 0.85f, 0.85f);
     currentLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
@@ -111,6 +132,9 @@ void VelmoPlayerApp::buildWindow() {
         if (action != QAbstractSlider::SliderMove)
             QTimer::singleShot(0, this, [this] { volumeChanged(); });
     });
+
+    ratePopup = makeChip(text::kRate(), bottomBar);
+    rebuildRateMenu();
 
     centerButton = makeButton(content, QStringLiteral("play.fill"), text::kTipPlay(), 46);
     centerButton->setTint(QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.92f));
@@ -151,33 +175,48 @@ void VelmoPlayerApp::buildWindow() {
 }
 
 void VelmoPlayerApp::layoutUI() {
-    if (content == nullptr)
+    // The first call comes while the bars are still being built: skip until
+    // every view exists.
+    if (content == nullptr || toastLabel == nullptr || ratePopup == nullptr)
         return;
-    const int w = content->width();
-    const int h = content->height();
-    video->setGeometry(0, 0, w, h);
-    topBar->setGeometry(0, 0, w, 56);
-    bottomBar->setGeometry(0, h - 78, w, 78);
-    if (auto* close = topBar->findChild<IconButton*>(QStringLiteral("closeButton")))
-        close->setGeometry(14, 15, 24, 24);
-    fullscreenButton->setGeometry(w - 42, 15, 24, 24);
-    settingsButton->setGeometry(w - 76, 15, 24, 24);
-    const int titleWidth = std::max(120, w - 58);
-    titleLabel->setGeometry(48, 9, titleWidth, 18);
-    subtitleLabel->setGeometry(48, 30, titleWidth, 15);
-    playButton->setGeometry(16, 26, 30, 30);
-    currentLabel->setGeometry(122, 31, 58, 20);
-    const int right = w - 16;
-    volumeSlider->setGeometry(right - 82, 32, 82, 20);
-    volumeButton->setGeometry(right - 114, 30, 24, 24);
-    durationLabel->setGeometry(right - 186, 31, 62, 20);
-    positionSlider->setGeometry(188, 31, std::max(120, right - 194 - 188), 20);
-    liveBadge->setGeometry(w - 96, 30, 78, 22);
-    centerButton->setGeometry(w / 2 - 40, h / 2 - 40, 80, 80);
-    spinner->setGeometry(w / 2 - 20, h / 2 - 20, 40, 40);
-    loadingLabel->setGeometry(w / 2 - 150, h / 2 + 30, 300, 22);
-    errorLabel->setGeometry(int(0.15 * w), h / 2 - 40, int(0.7 * w), 90);
-    toastLabel->setGeometry(w / 2 - 120, 88, 240, 30);
+    const double w = content->width();
+    const double h = content->height();
+    const WindowFrames f = layoutFrames(w, h,
+                                        {qualityPopup->fittedWidth(), audioPopup->fittedWidth(),
+                                         subtitlePopup->fittedWidth(), ratePopup->fittedWidth()});
+    video->setGeometry(qtGeometry(f.video, h));
+    subtitle->setGeometry(qtGeometry(f.video, h));
+    topBar->setGeometry(qtGeometry(f.topBar, h));
+    bottomBar->setGeometry(qtGeometry(f.bottomBar, h));
+    auto top = [&](QWidget* view, const QRectF& frame) {
+        view->setGeometry(qtGeometry(frame, 56));
+    };
+    auto bottom = [&](QWidget* view, const QRectF& frame) {
+        view->setGeometry(qtGeometry(frame, 78));
+    };
+    top(topBar->findChild<IconButton*>(QStringLiteral("closeButton")), f.closeButton);
+    top(fullscreenButton, f.fullscreenButton);
+    top(settingsButton, f.settingsButton);
+    top(subtitlePopup, f.subtitlePopup);
+    top(audioPopup, f.audioPopup);
+    top(qualityPopup, f.qualityPopup);
+    top(titleLabel, f.titleLabel);
+    top(subtitleLabel, f.subtitleLabel);
+    bottom(playButton, f.playButton);
+    bottom(skipBackButton_, f.skipBackButton);
+    bottom(skipForwardButton_, f.skipForwardButton);
+    bottom(currentLabel, f.currentLabel);
+    bottom(ratePopup, f.ratePopup);
+    bottom(volumeSlider, f.volumeSlider);
+    bottom(volumeButton, f.volumeButton);
+    bottom(durationLabel, f.durationLabel);
+    bottom(positionSlider, f.positionSlider);
+    bottom(liveBadge, f.liveBadge);
+    centerButton->setGeometry(qtGeometry(f.centerButton, h));
+    spinner->setGeometry(qtGeometry(f.spinner, h));
+    loadingLabel->setGeometry(qtGeometry(f.loadingLabel, h));
+    errorLabel->setGeometry(qtGeometry(f.errorLabel, h));
+    toastLabel->setGeometry(qtGeometry(f.toastLabel, h));
 }
 
 void VelmoPlayerApp::setPlaySymbol(const QString& symbol) {
