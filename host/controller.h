@@ -8,6 +8,7 @@
 #include "engine/engine.h"
 #include "host/line_cutter.h"
 #include "subtitles/model.h"
+#include "ui/player_controls.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class QKeyEvent;
 class QLabel;
 class QNetworkAccessManager;
 class QUrl;
@@ -46,7 +48,7 @@ struct SourceEntry {
     QString url;
 };
 
-class VelmoPlayerApp : public QObject {
+class VelmoPlayerApp : public QObject, public VelmoPlayerControls {
     Q_OBJECT
 
 public:
@@ -133,8 +135,9 @@ public:
     void setPlaySymbol(const QString& symbol);
     void showControls();
     void hideControls();
-    void toggleControls();
-    void mouseActivity();
+    void toggleControls() override;
+    void mouseActivity() override;
+    void handleKey(QKeyEvent* event) override;
     void tickUI();
     bool stylePanelShown() const;
     void setSubtitleInset(double inset);
@@ -142,7 +145,7 @@ public:
     void hideToast();
     // Milliseconds until the toast shown starts to fade; -1 when none is pending.
     int toastRemaining() const;
-    void toggleFullscreen();
+    void toggleFullscreen() override;
     void windowFullscreenChanged();
 
     // --- state ---------------------------------------------------------------

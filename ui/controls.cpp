@@ -3,6 +3,7 @@
 
 #include "host/controller.h"
 #include "ui/icon_button.h"
+#include "ui/keys.h"
 #include "ui/player_window.h"
 
 #include <QGraphicsOpacityEffect>
@@ -70,6 +71,47 @@ void VelmoPlayerApp::tickUI() {
     if (stylePanelShown())
         return;
     hideControls();
+}
+
+void VelmoPlayerApp::handleKey(QKeyEvent* event) {
+    // The physical key decides, whatever the layout; modifiers are not looked
+    // at and a held key acts again at every repeat.
+    switch (keyActionFor(*event)) {
+    case KeyAction::TogglePlay:
+        togglePlay();
+        break;
+    case KeyAction::SkipBack:
+        skipBack();
+        break;
+    case KeyAction::SkipForward:
+        skipForward();
+        break;
+    case KeyAction::VolumeUp:
+        applyVolume(double(volume) + 0.05);
+        showControls();
+        break;
+    case KeyAction::VolumeDown:
+        applyVolume(double(volume) - 0.05);
+        showControls();
+        break;
+    case KeyAction::ToggleMute:
+        toggleMute();
+        break;
+    case KeyAction::ToggleFullscreen:
+        toggleFullscreen();
+        break;
+    case KeyAction::ToggleSubtitles:
+        toggleSubtitles();
+        break;
+    case KeyAction::Escape:
+        if (window->isFullScreen())
+            window->showNormal();
+        else
+            closeWindow();
+        break;
+    case KeyAction::None:
+        break;
+    }
 }
 
 void VelmoPlayerApp::toggleFullscreen() {

@@ -10,6 +10,7 @@
 #include "ui/layout.h"
 #include "ui/menu_chip.h"
 #include "ui/player_window.h"
+#include "ui/root_view.h"
 #include "ui/spinner.h"
 #include "ui/velmo_slider.h"
 #include "ui/video_view.h"
@@ -70,7 +71,11 @@ void VelmoPlayerApp::buildWindow() {
     window->onFullscreenChanged = [this] {
         windowFullscreenChanged();
     };
-    content = window;
+    window->setWindowFlag(Qt::FramelessWindowHint);
+    auto* root = new PlayerRootView(window);
+    root->setApp(this);
+    root->resize(window->size());
+    content = root;
 
     video = new VideoView(content);
     video->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -163,6 +168,7 @@ void VelmoPlayerApp::buildWindow() {
         window->move(frame.topLeft());
     }
     window->show();
+    content->setFocus();
     layoutUI();
 
     lastMouse = clock();
@@ -179,6 +185,7 @@ void VelmoPlayerApp::layoutUI() {
     // every view exists.
     if (content == nullptr || toastLabel == nullptr || ratePopup == nullptr)
         return;
+    content->setGeometry(window->rect());
     const double w = content->width();
     const double h = content->height();
     const WindowFrames f = layoutFrames(w, h,

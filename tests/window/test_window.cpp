@@ -52,6 +52,8 @@ private slots:
     void toastReplacesAndRestartsItsTime();
     void toastFadesThenHides();
     void menuShortcuts();
+    void keys_data();
+    void keys();
 };
 
 void WindowTest::barsHide_data() {
@@ -190,6 +192,37 @@ void WindowTest::menuShortcuts() {
     h.app.closing = false;
     actions.last()->trigger();
     QCOMPARE(h.events("closed").size(), 1);
+}
+
+// Keys reach the controller through the picture, whatever the layout.
+void WindowTest::keys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("space") << int(Qt::Key_Space) << " "
+                           << "pause 1";
+    QTest::newRow("left") << int(Qt::Key_Left) << ""
+                          << "time 40000";
+    QTest::newRow("right") << int(Qt::Key_Right) << ""
+                           << "time 60000";
+    QTest::newRow("down") << int(Qt::Key_Down) << ""
+                          << "volume 45";
+    QTest::newRow("m") << int(Qt::Key_M) << "m"
+                       << "volume 0";
+}
+
+void WindowTest::keys() {
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(QString, effect);
+    Harness h;
+    h.load();
+    h.app.duration = 100;
+    h.app.position = 50;
+    h.app.applyVolume(0.5);
+    h.player()->calls.clear();
+    QTest::keyClick(h.app.content, Qt::Key(key), Qt::NoModifier);
+    QCOMPARE(h.player()->calls.value(0), effect);
 }
 
 VELMO_TEST_MAIN(WindowTest)
