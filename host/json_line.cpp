@@ -51,22 +51,21 @@ JsonLine& JsonLine::add(const char* name, bool value) {
     return *this;
 }
 
-JsonLine& JsonLine::add(const char* name, double value) {
+template <typename Number> JsonLine& JsonLine::addNumber(const char* name, Number value) {
     key(name);
     if (!std::isfinite(value))
-        failed_ = true;
+        failed_ = true; // JSON has no text for it
     else
         body_.append(shortestNumber(value));
     return *this;
 }
 
+JsonLine& JsonLine::add(const char* name, double value) {
+    return addNumber(name, value);
+}
+
 JsonLine& JsonLine::add(const char* name, float value) {
-    key(name);
-    if (!std::isfinite(value))
-        failed_ = true;
-    else
-        body_.append(shortestNumber(value));
-    return *this;
+    return addNumber(name, value);
 }
 
 QByteArray JsonLine::text() const {

@@ -23,6 +23,7 @@ public:
 
 private:
     void key(const char* key);
+    template <typename Number> JsonLine& addNumber(const char* name, Number value);
 
     QByteArray body_;
     bool failed_ = false;

@@ -37,10 +37,10 @@ std::optional<qint64> parseCount(const QByteArray& text) {
 // may always answer instead.
 ByteRange parseRange(const QByteArray& header, qint64 size) {
     ByteRange range;
-    const QByteArray spec = header.trimmed();
-    if (!spec.startsWith("bytes=") || spec.contains(','))
+    const QByteArray rangeText = header.trimmed();
+    if (!rangeText.startsWith("bytes=") || rangeText.contains(','))
         return range;
-    const QByteArray value = spec.mid(6).trimmed();
+    const QByteArray value = rangeText.mid(6).trimmed();
     const qsizetype dash = value.indexOf('-');
     if (dash < 0)
         return range;
