@@ -44,6 +44,11 @@ struct TrackDescription {
     bool hasName = false;
 };
 
+// The tracks of an engine list that the menus offer: without the entry that
+// disables the kind (negative id), unnamed ones called `unnamed`, at most 31.
+QList<TrackDescription> choosableTracks(const QList<TrackDescription>& tracks,
+                                        const QString& unnamed);
+
 // Receives every event of every player of an engine on the GUI thread, tagged
 // with the serial of the player that raised it.
 using EngineEventHandler = std::function<void(std::uint64_t serial, int type, int data)>;

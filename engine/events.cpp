@@ -28,9 +28,7 @@ void VelmoPlayerApp::vlcEvent(std::uint64_t serial, int type, int data) {
         break;
     case EngineEvent::Playing:
         paused = false;
-        loadingLabel->hide();
-        spinner->hide();
-        spinner->stopAnimation();
+        hideLoading();
         setPlaySymbol(QStringLiteral("pause.fill"));
         updateCenterButton();
         player->setVolume(roundToInt(double(volume) * 100.0));
@@ -77,9 +75,7 @@ void VelmoPlayerApp::vlcEvent(std::uint64_t serial, int type, int data) {
     case EngineEvent::Vout:
         if (data < 1)
             break;
-        loadingLabel->hide();
-        spinner->hide();
-        spinner->stopAnimation();
+        hideLoading();
         scheduleMenuRebuild(800);
         break;
     case EngineEvent::ESAdded:
@@ -113,10 +109,14 @@ void VelmoPlayerApp::autoLoadFirstSubtitle() {
     loadExternalSubtitle(subtitles.first());
 }
 
-void VelmoPlayerApp::failWith(const QString& message) {
+void VelmoPlayerApp::hideLoading() {
     loadingLabel->hide();
     spinner->hide();
     spinner->stopAnimation();
+}
+
+void VelmoPlayerApp::failWith(const QString& message) {
+    hideLoading();
     errorLabel->setText(message);
     errorLabel->show();
     errorLabel->raise();

@@ -16,7 +16,6 @@ namespace velmo {
 namespace {
 
 constexpr double kSpeeds[] = {0.5, 0.75, 1, 1.25, 1.5, 1.75, 2};
-constexpr int kMaxTracks = 31;
 
 bool known(const std::optional<QString>& choice) {
     return choice && !choice->isEmpty();
@@ -69,17 +68,8 @@ void VelmoPlayerApp::qualityItemSelected(qsizetype index) {
 }
 
 QList<TrackDescription> VelmoPlayerApp::audioTracks() {
-    QList<TrackDescription> entries;
-    if (!player)
-        return entries;
-    for (const TrackDescription& track : player->audioTracks()) {
-        if (track.id < 0)
-            continue; // the engine's "disable" entry
-        entries.append({track.id, track.hasName ? track.name : text::kAudio(), true});
-        if (entries.size() >= kMaxTracks)
-            break;
-    }
-    return entries;
+    return player ? choosableTracks(player->audioTracks(), text::kAudio())
+                  : QList<TrackDescription>();
 }
 
 void VelmoPlayerApp::rebuildAudioMenu() {

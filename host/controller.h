@@ -86,6 +86,7 @@ public:
     void playCurrentURL(const QString& url, double startAt);
     void vlcEvent(std::uint64_t serial, int type, int data);
     void failWith(const QString& message);
+    void hideLoading();
 
     // Transport.
     void togglePlay();

@@ -11,10 +11,6 @@
 
 namespace velmo {
 
-namespace {
-constexpr int kMaxTracks = 31;
-} // namespace
-
 void VelmoPlayerApp::applySubtitleIndex(std::int64_t index) {
     if (index < 0) {
         disableSubtitles();
@@ -69,17 +65,8 @@ void VelmoPlayerApp::setSubtitleInset(double inset) {
 }
 
 QList<TrackDescription> VelmoPlayerApp::embeddedSubtitleTracks() {
-    QList<TrackDescription> entries;
-    if (!player)
-        return entries;
-    for (const TrackDescription& track : player->subtitleTracks()) {
-        if (track.id < 0)
-            continue; // the engine's "no subtitle" entry
-        entries.append({track.id, track.hasName ? track.name : text::kEmbeddedUnnamed(), true});
-        if (entries.size() >= kMaxTracks)
-            break;
-    }
-    return entries;
+    return player ? choosableTracks(player->subtitleTracks(), text::kEmbeddedUnnamed())
+                  : QList<TrackDescription>();
 }
 
 void VelmoPlayerApp::rebuildSubtitleMenu() {
