@@ -36,6 +36,7 @@ class IconButton;
 class MenuChip;
 class PlayerWindow;
 class Spinner;
+class StylePanelController;
 class SubtitleOverlayView;
 class VelmoSlider;
 class VideoView;
@@ -118,6 +119,10 @@ public:
     void applyStyleFrom(const QJsonObject& command);
     void readStyleFields(const QJsonObject& object);
     void applySubtitleStyle();
+    // After each change made in the style panel: apply, relabel, report.
+    void styleChanged();
+    // Opens the style panel anchored above `anchor` (made on first use).
+    void showStylePanel(QWidget* anchor);
     void updateSubtitleCue();
     void disableSubtitles();
     QList<TrackDescription> embeddedSubtitleTracks();
@@ -178,6 +183,8 @@ public:
     IconButton* skipForwardButton_ = nullptr;
     IconButton* settingsButton = nullptr;
     IconButton* fullscreenButton = nullptr;
+    // The style panel, made on the first click of the gear; lives with the window.
+    StylePanelController* styleController = nullptr;
 
     std::unique_ptr<Engine> vlc;
     std::unique_ptr<MediaPlayer> player;

@@ -102,6 +102,7 @@ void VelmoPlayerApp::buildWindow() {
     audioPopup = makeChip(text::kAudio(), topBar);
     subtitlePopup = makeChip(text::kSubtitle(), topBar);
     settingsButton = makeButton(topBar, QStringLiteral("gearshape.fill"), text::kStyleTitle(), 15);
+    connect(settingsButton, &IconButton::clicked, this, [this] { showStylePanel(settingsButton); });
     fullscreenButton = makeButton(topBar, QStringLiteral("arrow.up.left.and.arrow.down.right"),
                                   text::kFullscreen(), 14);
     connect(fullscreenButton, &IconButton::clicked, this, [this] { toggleFullscreen(); });
