@@ -27,12 +27,18 @@ public:
         log_->calls << QStringLiteral("volume %1").arg(percent);
     }
     void setRate(float rate) override { log_->calls << QStringLiteral("rate %1").arg(rate); }
-    QList<TrackDescription> audioTracks() override { return {}; }
-    int audioTrack() override { return -1; }
-    void setAudioTrack(int id) override { log_->calls << QStringLiteral("audio %1").arg(id); }
-    QList<TrackDescription> subtitleTracks() override { return {}; }
-    int subtitleTrack() override { return -1; }
-    void setSubtitleTrack(int id) override { log_->calls << QStringLiteral("spu %1").arg(id); }
+    QList<TrackDescription> audioTracks() override { return log_->audioTracks; }
+    int audioTrack() override { return log_->audioTrack; }
+    void setAudioTrack(int id) override {
+        log_->calls << QStringLiteral("audio %1").arg(id);
+        log_->audioTrack = id;
+    }
+    QList<TrackDescription> subtitleTracks() override { return log_->subtitleTracks; }
+    int subtitleTrack() override { return log_->subtitleTrack; }
+    void setSubtitleTrack(int id) override {
+        log_->calls << QStringLiteral("spu %1").arg(id);
+        log_->subtitleTrack = id;
+    }
     void setSubtitleFile(const QString& path) override {
         log_->calls << QStringLiteral("subfile %1").arg(path);
     }
@@ -56,6 +62,8 @@ public:
         log->serial = ++nextSerial;
         log->url = url;
         log->options = options;
+        log->audioTracks = state_->audioTracks;
+        log->subtitleTracks = state_->subtitleTracks;
         state_->players.append(log);
         auto player = std::make_unique<FakePlayer>(log);
         player->playResult = state_->playResult;

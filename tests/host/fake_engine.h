@@ -23,6 +23,11 @@ struct FakePlayerLog {
     std::int64_t length = -1;
     bool videoAttached = false;
     bool eventsAttached = false;
+    // The media's tracks as the engine lists them, and the ones it plays.
+    QList<TrackDescription> audioTracks;
+    QList<TrackDescription> subtitleTracks;
+    int audioTrack = -1;
+    int subtitleTrack = -1;
 };
 
 struct FakeEngineState {
@@ -31,6 +36,10 @@ struct FakeEngineState {
     bool failCreate = false;
     Engine::OpenError failOpen = Engine::OpenError::None;
     int playResult = 0;
+    // Tracks every player opened from now on lists (a test may also edit a
+    // player's own lists).
+    QList<TrackDescription> audioTracks;
+    QList<TrackDescription> subtitleTracks;
     QList<std::shared_ptr<FakePlayerLog>> players;
     EngineEventHandler handler;
 

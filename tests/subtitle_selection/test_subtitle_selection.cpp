@@ -23,6 +23,24 @@ namespace {
 const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:04,000\r\nسلام\r\n\r\n"
                         "2\r\n00:00:05,000 --> 00:00:06,000\r\n<i>دوم</i>\r\n";
 
+QStringList menuItems(MenuChip* chip) {
+    QStringList items;
+    for (QAction* action : chip->menu()->actions())
+        items << (action->isSeparator() ? QStringLiteral("--")
+                                        : action->text() + (action->isChecked() ? " *" : ""));
+    return items;
+}
+
+void choose(MenuChip* chip, const QString& title) {
+    for (QAction* action : chip->menu()->actions()) {
+        if (action->text() == title) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no menu item " + title));
+}
+
 struct Fetching : Harness {
     QMap<QString, QByteArray> bodies; // by URL; missing: the fetch fails
     QStringList fetched;
@@ -53,6 +71,12 @@ private slots:
     void fileWithoutCuesGoesToTheEngine();
     void offAndKey();
     void menuLists();
+    void embeddedTrackFromTheMenu();
+    void keyWithOnlyEmbeddedTracks();
+    void indexRules_data();
+    void indexRules();
+    void activeTrackWhileNotWanted();
+    void switchesBeforeAnyPlayer();
 };
 
 void SubtitleSelectionTest::externalTrackActivatesAndFollowsPosition() {
@@ -126,12 +150,149 @@ void SubtitleSelectionTest::offAndKey() {
 void SubtitleSelectionTest::menuLists() {
     Fetching h;
     h.send(QByteArray("{\"command\":\"setSubtitle\",\"index\":0}"));
-    QStringList items;
-    for (QAction* action : h.app.subtitlePopup->menu()->actions())
-        items << (action->isSeparator() ? QStringLiteral("--")
-                                        : action->text() + (action->isChecked() ? " *" : ""));
-    QCOMPARE(items, (QStringList{text::kSubtitleOff(), "--", "فارسی *", text::kSubtitle(),
-                                 text::kSubtitle()}));
+    QCOMPARE(menuItems(h.app.subtitlePopup), (QStringList{text::kSubtitleOff(), "--", "فارسی *",
+                                                          text::kSubtitle(), text::kSubtitle()}));
+}
+
+void SubtitleSelectionTest::embeddedTrackFromTheMenu() {
+    Harness h;
+    h.engine->subtitleTracks = {{-1, "Disable", true}, {2, "English", true}, {4, {}, false}};
+    h.app.fetchSubtitle = [](const QUrl&, std::function<void(QByteArray)> done) {
+        done(kSrt);
+    };
+    h.load({{"subtitles", QJsonArray{QJsonObject{{"url", "http://h/a.srt"}, {"language", "fa"}},
+                                     QJsonObject{{"url", "http://h/b.srt"}, {"language", "en"}}}}});
+    h.send(QByteArray("{\"command\":\"setSubtitle\",\"index\":1}"));
+    const QString english = text::kEmbeddedItem().arg("English");
+    const QString unnamed = text::kEmbeddedItem().arg(text::kEmbeddedUnnamed());
+    QCOMPARE(menuItems(h.app.subtitlePopup),
+             (QStringList{text::kSubtitleOff(), "--", "fa", "en *", "--", english, unnamed}));
+
+    h.clearEvents();
+    h.app.position = 2; // a cue of the external track would show here
+    choose(h.app.subtitlePopup, unnamed);
+    QVERIFY(!h.app.activeTrack);
+    QVERIFY(!h.app.subtitle->cue());
+    QVERIFY(h.app.subtitleEnabled);
+    QCOMPARE(h.player()->subtitleTrack, 4);
+    QCOMPARE(h.app.toastLabel->text(), text::kEmbeddedToast().arg(text::kEmbeddedUnnamed()));
+    QCOMPARE(h.events("settings").size(), 1);
+    QCOMPARE(menuItems(h.app.subtitlePopup),
+             (QStringList{text::kSubtitleOff(), "--", "fa", "en", "--", english, unnamed + " *"}));
+    QCOMPARE(h.app.subtitlePopup->title(), text::kSubtitle());
+    h.app.updateSubtitleCue(); // a time report draws nothing of the old track
+    QVERIFY(!h.app.subtitle->cue());
+
+    // Back to an external track: the engine's own subtitle goes, only it is marked.
+    h.send(QByteArray("{\"command\":\"setSubtitle\",\"index\":0}"));
+    QCOMPARE(h.player()->subtitleTrack, -1);
+    QCOMPARE(menuItems(h.app.subtitlePopup),
+             (QStringList{text::kSubtitleOff(), "--", "fa *", "en", "--", english, unnamed}));
+    QCOMPARE(h.app.subtitle->cue()->text, QStringLiteral("سلام"));
+
+    // "Off" from the menu.
+    h.clearEvents();
+    choose(h.app.subtitlePopup, text::kSubtitleOff());
+    QCOMPARE(menuItems(h.app.subtitlePopup).first(), text::kSubtitleOff() + " *");
+    QCOMPARE(h.app.subtitlePopup->title(), text::kSubtitleOffChip());
+    QCOMPARE(h.events("settings").size(), 1);
+    QVERIFY(!h.app.subtitle->cue());
+}
+
+void SubtitleSelectionTest::keyWithOnlyEmbeddedTracks() {
+    Harness h;
+    h.load();
+    h.player()->subtitleTracks = {
+        {-1, "Disable", true}, {7, "Deutsch", true}, {8, "Français", true}};
+    h.send(QByteArray("{\"command\":\"setSubtitle\",\"index\":-1}"));
+    h.app.hideToast();
+    h.clearEvents();
+    // Off, no external track: the key shows the first embedded one, quietly.
+    h.app.toggleSubtitles();
+    QCOMPARE(h.player()->subtitleTrack, 7);
+    QVERIFY(h.app.subtitleEnabled);
+    QVERIFY(h.lines.isEmpty());
+    QVERIFY(h.app.toastLabel->isHidden());
+    QCOMPARE(menuItems(h.app.subtitlePopup),
+             (QStringList{text::kSubtitleOff(), "--", text::kEmbeddedItem().arg("Deutsch") + " *",
+                          text::kEmbeddedItem().arg("Français")}));
+    // Again: off, and that is reported.
+    h.app.toggleSubtitles();
+    QCOMPARE(h.player()->subtitleTrack, -1);
+    QVERIFY(!h.app.subtitleEnabled);
+    QCOMPARE(h.events("settings").size(), 1);
+
+    // Nothing to show at all: the key does nothing.
+    h.player()->subtitleTracks.clear();
+    h.clearEvents();
+    h.app.toggleSubtitles();
+    QVERIFY(!h.app.subtitleEnabled);
+    QVERIFY(h.lines.isEmpty());
+}
+
+void SubtitleSelectionTest::indexRules_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("active"); // index of the active track, -1 none
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("settingsEvents");
+    QTest::newRow("no index: off")
+        << QByteArray(R"({"command":"setSubtitle"})") << -1 << false << 1;
+    QTest::newRow("-1: off") << QByteArray(R"({"command":"setSubtitle","index":-1})") << -1 << false
+                             << 1;
+    QTest::newRow("text index: off")
+        << QByteArray(R"({"command":"setSubtitle","index":"0"})") << -1 << false << 1;
+    QTest::newRow("0.9 truncates to 0")
+        << QByteArray(R"({"command":"setSubtitle","index":0.9})") << 0 << true << 1;
+    QTest::newRow("-0.9 truncates to 0")
+        << QByteArray(R"({"command":"setSubtitle","index":-0.9})") << 0 << true << 1;
+    // Past the list: nothing at all, the track shown before stays.
+    QTest::newRow("count: nothing")
+        << QByteArray(R"({"command":"setSubtitle","index":3})") << 2 << true << 0;
+}
+
+void SubtitleSelectionTest::indexRules() {
+    QFETCH(QByteArray, command);
+    QFETCH(int, active);
+    QFETCH(bool, enabled);
+    QFETCH(int, settingsEvents);
+    Fetching h;
+    h.bodies["http://h/page.srt"] = kSrt;
+    h.send(QByteArray(R"({"command":"setSubtitle","index":2})"));
+    h.clearEvents();
+    h.send(command);
+    QCOMPARE(h.app.activeTrack, active < 0 ? nullptr : h.app.subtitles[active]);
+    QCOMPARE(h.app.subtitleEnabled, enabled);
+    QCOMPARE(h.events("settings").size(), settingsEvents);
+}
+
+void SubtitleSelectionTest::activeTrackWhileNotWanted() {
+    Fetching h;
+    h.app.position = 2;
+    h.send(QByteArray(R"({"command":"setSubtitle","index":0})"));
+    QVERIFY(h.app.subtitle->cue());
+    h.clearEvents();
+    h.send(QByteArray(R"({"command":"setSubtitleStyle","subtitleEnabled":false})"));
+    h.app.seekTo(2.5);
+    QVERIFY(!h.app.subtitle->cue());
+    QCOMPARE(h.app.activeTrack, h.app.subtitles[0]);
+    QCOMPARE(h.app.subtitlePopup->title(), text::kSubtitleTitle().arg("فارسی"));
+    QVERIFY(h.events("settings").isEmpty());
+    h.send(QByteArray(R"({"command":"setSubtitleStyle","subtitleEnabled":true})"));
+    h.app.seekTo(3);
+    QCOMPARE(h.app.subtitle->cue()->text, QStringLiteral("سلام"));
+}
+
+void SubtitleSelectionTest::switchesBeforeAnyPlayer() {
+    Harness h;
+    h.send(QByteArray(R"({"command":"setSubtitle","index":-1})"));
+    QVERIFY(!h.app.subtitleEnabled);
+    QCOMPARE(h.events("settings").size(), 1);
+    QCOMPARE(h.app.subtitlePopup->title(), text::kSubtitleOffChip());
+    h.app.subtitleEmbeddedSelected({3, "x", true}); // no player: nothing
+    QVERIFY(!h.app.subtitleEnabled);
+    QCOMPARE(h.events("settings").size(), 1);
+    h.app.toggleSubtitles(); // nothing to show
+    QVERIFY(!h.app.subtitleEnabled);
 }
 
 VELMO_TEST_MAIN(SubtitleSelectionTest)
