@@ -11,29 +11,11 @@
 #include <QMenu>
 
 using namespace velmo;
+using velmo::test::chooseMenuItem;
 using velmo::test::Harness;
+using velmo::test::menuItems;
 
 namespace {
-
-// The chip's menu as text: separators as "--", checked items marked " *".
-QStringList items(MenuChip* chip) {
-    QStringList out;
-    for (QAction* action : chip->menu()->actions())
-        out << (action->isSeparator() ? QStringLiteral("--")
-                                      : action->text() + (action->isChecked() ? " *" : ""));
-    return out;
-}
-
-// Chooses the `n`th item titled `title` as a click would.
-void choose(MenuChip* chip, const QString& title, int n = 0) {
-    for (QAction* action : chip->menu()->actions()) {
-        if (action->text() == title && n-- == 0) {
-            action->trigger();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no menu item " + title));
-}
 
 TrackDescription track(int id, const QString& name = {}) {
     return {id, name, !name.isNull()};
@@ -64,12 +46,12 @@ private slots:
 void MenusTest::qualityMarksEveryEntryOfTheLabel() {
     Harness h;
     h.load({{"url", "http://h/720b"}, {"sources", threeSources()}});
-    QCOMPARE(items(h.app.qualityPopup), (QStringList{"720p *", "1080p", "720p *"}));
+    QCOMPARE(menuItems(h.app.qualityPopup), (QStringList{"720p *", "1080p", "720p *"}));
     QCOMPARE(h.app.qualityPopup->title(), text::kQualityTitle().arg("720p"));
     // Either of two equal labels plays its own URL.
-    choose(h.app.qualityPopup, "720p", 0);
+    chooseMenuItem(h.app.qualityPopup, "720p", 0);
     QCOMPARE(h.player()->url, QStringLiteral("http://h/720a"));
-    choose(h.app.qualityPopup, "720p", 1);
+    chooseMenuItem(h.app.qualityPopup, "720p", 1);
     QCOMPARE(h.player()->url, QStringLiteral("http://h/720b"));
 }
 
@@ -79,12 +61,12 @@ void MenusTest::qualityChoiceRestartsAtThePosition() {
     h.app.position = 42.5;
     h.clearEvents();
     const auto before = h.player();
-    choose(h.app.qualityPopup, "1080p");
+    chooseMenuItem(h.app.qualityPopup, "1080p");
     QVERIFY(before->released);
     QCOMPARE(h.player()->url, QStringLiteral("http://h/1080"));
     QVERIFY(h.player()->options.contains(":start-time=42"));
     QCOMPARE(h.app.mediaURL, QStringLiteral("http://h/1080"));
-    QCOMPARE(items(h.app.qualityPopup), (QStringList{"720p", "1080p *", "720p"}));
+    QCOMPARE(menuItems(h.app.qualityPopup), (QStringList{"720p", "1080p *", "720p"}));
     QCOMPARE(h.app.qualityPopup->title(), text::kQualityTitle().arg("1080p"));
     QCOMPARE(h.app.toastLabel->text(), text::kQualityTitle().arg("1080p"));
     QVERIFY(h.events("settings").isEmpty()); // a quality is not a setting
@@ -92,7 +74,7 @@ void MenusTest::qualityChoiceRestartsAtThePosition() {
     // The one already playing restarts the same way and says so again.
     h.app.hideToast();
     h.app.position = 50;
-    choose(h.app.qualityPopup, "1080p");
+    chooseMenuItem(h.app.qualityPopup, "1080p");
     QCOMPARE(h.engine->players.size(), 3);
     QVERIFY(h.player()->options.contains(":start-time=50"));
     QCOMPARE(h.app.toastLabel->text(), text::kQualityTitle().arg("1080p"));
@@ -102,13 +84,13 @@ void MenusTest::qualityOfAnUnlistedUrl() {
     Harness h;
     h.load({{"url", "http://h/other"}, {"sources", threeSources()}});
     QCOMPARE(h.app.qualityPopup->title(), text::kQuality());
-    QCOMPARE(items(h.app.qualityPopup), (QStringList{"720p", "1080p", "720p"}));
-    choose(h.app.qualityPopup, "1080p");
+    QCOMPARE(menuItems(h.app.qualityPopup), (QStringList{"720p", "1080p", "720p"}));
+    chooseMenuItem(h.app.qualityPopup, "1080p");
     QCOMPARE(h.app.qualityPopup->title(), text::kQualityTitle().arg("1080p"));
 
     // A load without sources empties the menu: the chip does not open.
     h.load({{"url", "http://h/plain"}});
-    QVERIFY(items(h.app.qualityPopup).isEmpty());
+    QVERIFY(menuItems(h.app.qualityPopup).isEmpty());
     QCOMPARE(h.app.qualityPopup->title(), text::kQuality());
 }
 
@@ -121,7 +103,7 @@ void MenusTest::audioMenu() {
     h.load();
     h.player()->audioTrack = 3;
     h.app.rebuildAudioMenu();
-    const QStringList listed = items(h.app.audioPopup);
+    const QStringList listed = menuItems(h.app.audioPopup);
     QCOMPARE(listed.size(), 31); // the engine's list is cut, its "off" entry skipped
     QCOMPARE(listed.mid(0, 3), (QStringList{"English *", text::kAudio(), "t10"}));
     QCOMPARE(listed.last(), QStringLiteral("t38"));
@@ -129,11 +111,12 @@ void MenusTest::audioMenu() {
     QCOMPARE(h.app.audioPopup->title(), text::kAudio());
 
     h.clearEvents();
-    choose(h.app.audioPopup, text::kAudio()); // the unnamed track
+    chooseMenuItem(h.app.audioPopup, text::kAudio()); // the unnamed track
     QCOMPARE(h.player()->calls.last(), QStringLiteral("audio 5"));
     QCOMPARE(h.app.audioPopup->title(), text::kAudioTitle().arg(text::kAudio()));
     QCOMPARE(h.app.toastLabel->text(), text::kAudioTitle().arg(text::kAudio()));
-    QCOMPARE(items(h.app.audioPopup).mid(0, 2), (QStringList{"English", text::kAudio() + " *"}));
+    QCOMPARE(menuItems(h.app.audioPopup).mid(0, 2),
+             (QStringList{"English", text::kAudio() + " *"}));
     QVERIFY(h.lines.isEmpty()); // an audio track is not a setting
 }
 
@@ -142,14 +125,14 @@ void MenusTest::audioNameOutlivesTheSource() {
     h.engine->audioTracks = {track(1, "فارسی"), track(2, "English")};
     h.load({{"url", "http://h/720a"}, {"sources", threeSources()}});
     h.app.rebuildAudioMenu();
-    choose(h.app.audioPopup, "English");
+    chooseMenuItem(h.app.audioPopup, "English");
     // A new source plays its own default track; the chip keeps the name chosen
     // while the check mark follows the engine.
-    choose(h.app.qualityPopup, "1080p");
+    chooseMenuItem(h.app.qualityPopup, "1080p");
     h.player()->audioTrack = 1;
     h.app.rebuildAudioMenu();
     QCOMPARE(h.app.audioPopup->title(), text::kAudioTitle().arg("English"));
-    QCOMPARE(items(h.app.audioPopup), (QStringList{"فارسی *", "English"}));
+    QCOMPARE(menuItems(h.app.audioPopup), (QStringList{"فارسی *", "English"}));
     QVERIFY(!h.player()->calls.contains("audio 2"));
     h.load({{"url", "http://h/next"}});
     h.app.rebuildAudioMenu();
@@ -159,13 +142,13 @@ void MenusTest::audioNameOutlivesTheSource() {
 void MenusTest::audioWithoutPlayerOrTracks() {
     Harness h;
     h.app.rebuildAudioMenu(); // no player yet
-    QVERIFY(items(h.app.audioPopup).isEmpty());
+    QVERIFY(menuItems(h.app.audioPopup).isEmpty());
     h.app.audioItemSelected(track(1, "x"));
     QCOMPARE(h.app.audioPopup->title(), text::kAudio());
     QVERIFY(h.app.toastLabel->isHidden());
     h.load();
     h.app.rebuildAudioMenu(); // a media without audio
-    QVERIFY(items(h.app.audioPopup).isEmpty());
+    QVERIFY(menuItems(h.app.audioPopup).isEmpty());
 }
 
 void MenusTest::speedMenu_data() {
@@ -188,11 +171,11 @@ void MenusTest::speedMenu() {
     QFETCH(QString, title);
     Harness h;
     // The speed menu is there before any media.
-    QCOMPARE(items(h.app.ratePopup), (QStringList{"0.5×", "0.75×", text::kRateNormal() + " *",
-                                                  "1.2×", "1.5×", "1.8×", "2×"}));
+    QCOMPARE(menuItems(h.app.ratePopup), (QStringList{"0.5×", "0.75×", text::kRateNormal() + " *",
+                                                      "1.2×", "1.5×", "1.8×", "2×"}));
     h.send(QJsonObject{{"command", "setRate"}, {"rate", rate}});
     QStringList marked;
-    for (const QString& item : items(h.app.ratePopup)) {
+    for (const QString& item : menuItems(h.app.ratePopup)) {
         if (item.endsWith(" *"))
             marked << item.chopped(2);
     }
@@ -200,7 +183,7 @@ void MenusTest::speedMenu() {
     QCOMPARE(h.app.ratePopup->title(), text::kRateTitle().arg(title));
 
     h.clearEvents();
-    choose(h.app.ratePopup, "1.5×");
+    chooseMenuItem(h.app.ratePopup, "1.5×");
     QCOMPARE(h.app.rate, 1.5f);
     QCOMPARE(h.events("settings").size(), 1);
     QCOMPARE(h.app.toastLabel->text(), text::kRateToast().arg("1.5×"));

@@ -16,30 +16,14 @@
 #include <QUrl>
 
 using namespace velmo;
+using velmo::test::chooseMenuItem;
 using velmo::test::Harness;
+using velmo::test::menuItems;
 
 namespace {
 
 const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:04,000\r\nسلام\r\n\r\n"
                         "2\r\n00:00:05,000 --> 00:00:06,000\r\n<i>دوم</i>\r\n";
-
-QStringList menuItems(MenuChip* chip) {
-    QStringList items;
-    for (QAction* action : chip->menu()->actions())
-        items << (action->isSeparator() ? QStringLiteral("--")
-                                        : action->text() + (action->isChecked() ? " *" : ""));
-    return items;
-}
-
-void choose(MenuChip* chip, const QString& title) {
-    for (QAction* action : chip->menu()->actions()) {
-        if (action->text() == title) {
-            action->trigger();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no menu item " + title));
-}
 
 struct Fetching : Harness {
     QMap<QString, QByteArray> bodies; // by URL; missing: the fetch fails
@@ -170,7 +154,7 @@ void SubtitleSelectionTest::embeddedTrackFromTheMenu() {
 
     h.clearEvents();
     h.app.position = 2; // a cue of the external track would show here
-    choose(h.app.subtitlePopup, unnamed);
+    chooseMenuItem(h.app.subtitlePopup, unnamed);
     QVERIFY(!h.app.activeTrack);
     QVERIFY(!h.app.subtitle->cue());
     QVERIFY(h.app.subtitleEnabled);
@@ -192,7 +176,7 @@ void SubtitleSelectionTest::embeddedTrackFromTheMenu() {
 
     // "Off" from the menu.
     h.clearEvents();
-    choose(h.app.subtitlePopup, text::kSubtitleOff());
+    chooseMenuItem(h.app.subtitlePopup, text::kSubtitleOff());
     QCOMPARE(menuItems(h.app.subtitlePopup).first(), text::kSubtitleOff() + " *");
     QCOMPARE(h.app.subtitlePopup->title(), text::kSubtitleOffChip());
     QCOMPARE(h.events("settings").size(), 1);

@@ -1,10 +1,32 @@
 #include "harness.h"
 
+#include "ui/menu_chip.h"
+
 #include <QDir>
+#include <QMenu>
+#include <QTest>
 
 #include <algorithm>
 
 namespace velmo::test {
+
+QStringList menuItems(MenuChip* chip) {
+    QStringList items;
+    for (QAction* action : chip->menu()->actions())
+        items << (action->isSeparator() ? QStringLiteral("--")
+                                        : action->text() + (action->isChecked() ? " *" : ""));
+    return items;
+}
+
+void chooseMenuItem(MenuChip* chip, const QString& title, int n) {
+    for (QAction* action : chip->menu()->actions()) {
+        if (action->text() == title && n-- == 0) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no menu item " + title));
+}
 
 Harness::Harness() {
     app.writeLine = [this](const QByteArray& line) {

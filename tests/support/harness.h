@@ -10,12 +10,23 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 
+namespace velmo {
+class MenuChip;
+}
+
 namespace velmo::test {
+
+// A chip's menu as text: separators as "--", checked items marked " *".
+QStringList menuItems(MenuChip* chip);
+// Triggers the `n`th item titled `title` as a click would; fails the test when
+// there is none.
+void chooseMenuItem(MenuChip* chip, const QString& title, int n = 0);
 
 class Harness {
 public:
