@@ -62,6 +62,7 @@ const SubtitleOverlayView::Rendered* SubtitleOverlayView::rendered(const Subtitl
     fresh->ratio = ratio;
     fresh->heightLimit = heightLimit;
     fresh->cue = renderSubtitleCue(fresh->text, look, wrapWidth, ratio, heightLimit);
+    ++renderCount_;
     cache_ = std::move(fresh);
     return cache_.get();
 }

@@ -55,7 +55,12 @@ public:
     void refresh();
 
     // How many times a paint event actually drew a cue; for tests and benchmarks.
+    // Every repaint of the video underneath repaints this view too, so this
+    // follows the frame rate while a cue shows.
     int paintCount() const { return paintCount_; }
+    // How many times a cue was laid out and rendered (text, outline, shadow);
+    // the paints in between reuse that image. For tests and benchmarks.
+    int renderCount() const { return renderCount_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +79,7 @@ private:
     double outline_ = 1.95;
     double bottomInset_ = 100;
     int paintCount_ = 0;
+    int renderCount_ = 0;
     std::unique_ptr<Rendered> cache_;
 };
 

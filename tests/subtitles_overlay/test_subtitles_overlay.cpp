@@ -244,6 +244,9 @@ private slots:
     void rendersForTheDevicePixelRatio();
 
     void repaintsOnlyWhenTheTextChanges();
+    void rendersOncePerText();
+    void rendersAgainOnlyForWhatShapesTheText_data();
+    void rendersAgainOnlyForWhatShapesTheText();
     void clicksReachTheWidgetBehind();
 };
 
@@ -965,6 +968,88 @@ void SubtitleOverlayTest::repaintsOnlyWhenTheTextChanges() {
     overlay->refresh();
     QTRY_COMPARE(overlayPaints.paints, startPaints + 5);
     QCOMPARE(overlay->paintCount(), 4);
+}
+
+// The video underneath repaints for every frame, and this view with it: those
+// paints must blit the rendered cue, not lay it out and blur its shadow again.
+void SubtitleOverlayTest::rendersOncePerText() {
+    Stage stage;
+    stage.overlay->setOutline(2);
+    stage.say(QStringLiteral("سلام دنیا"));
+    const QImage first = stage.shot();
+    for (int frame = 0; frame < 5; ++frame)
+        QCOMPARE(stage.shot(), first);
+    QCOMPARE(stage.overlay->paintCount(), 6);
+    QCOMPARE(stage.overlay->renderCount(), 1);
+
+    // Another cue that says the same: nothing new to render.
+    stage.say(QStringLiteral("سلام دنیا"));
+    QCOMPARE(stage.shot(), first);
+    QCOMPARE(stage.overlay->renderCount(), 1);
+
+    // Nothing shown: painted as empty, nothing rendered.
+    stage.overlay->setCue(nullptr);
+    stage.shot();
+    QCOMPARE(stage.overlay->paintCount(), 7);
+    QCOMPARE(stage.overlay->renderCount(), 1);
+
+    // A new text is rendered once, however often it is painted.
+    stage.say(QStringLiteral("خداحافظ"));
+    const QImage second = stage.shot();
+    QVERIFY(second != first);
+    stage.shot();
+    stage.shot();
+    QCOMPARE(stage.overlay->renderCount(), 2);
+    QCOMPARE(stage.overlay->paintCount(), 10);
+}
+
+void SubtitleOverlayTest::rendersAgainOnlyForWhatShapesTheText_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("rendered");
+    QTest::newRow("text colour") << QStringLiteral("color") << true;
+    QTest::newRow("font size") << QStringLiteral("size") << true;
+    QTest::newRow("outline") << QStringLiteral("outline") << true;
+    QTest::newRow("view width") << QStringLiteral("width") << true;
+    // The box is painted around the image and the inset only moves it.
+    QTest::newRow("box opacity") << QStringLiteral("box") << false;
+    QTest::newRow("box colour") << QStringLiteral("boxColor") << false;
+    QTest::newRow("inset") << QStringLiteral("inset") << false;
+    QTest::newRow("view height") << QStringLiteral("height") << false;
+    QTest::newRow("refresh alone") << QString() << false;
+}
+
+void SubtitleOverlayTest::rendersAgainOnlyForWhatShapesTheText() {
+    QFETCH(QString, change);
+    QFETCH(bool, rendered);
+    Stage stage;
+    stage.overlay->setBoxOpacity(0.55);
+    stage.say(QStringLiteral("یک زیرنویس\nsecond line"));
+    const QImage before = stage.shot();
+    QCOMPARE(stage.overlay->renderCount(), 1);
+    if (change == QLatin1String("color"))
+        stage.overlay->setTextColor(QColor(255, 0, 255));
+    else if (change == QLatin1String("size"))
+        stage.overlay->setFont(subtitleFont(40));
+    else if (change == QLatin1String("outline"))
+        stage.overlay->setOutline(4);
+    else if (change == QLatin1String("width")) {
+        stage.backdrop.resize(600, 450);
+        stage.overlay->resize(600, 450);
+    } else if (change == QLatin1String("box"))
+        stage.overlay->setBoxOpacity(0.9);
+    else if (change == QLatin1String("boxColor"))
+        stage.overlay->setBoxColor(Qt::darkRed);
+    else if (change == QLatin1String("inset"))
+        stage.overlay->setBottomInset(64);
+    else if (change == QLatin1String("height")) {
+        stage.backdrop.resize(800, 600);
+        stage.overlay->resize(800, 600);
+    }
+    stage.overlay->refresh();
+    const QImage after = stage.shot();
+    stage.shot();
+    QCOMPARE(stage.overlay->renderCount(), rendered ? 2 : 1);
+    QCOMPARE(after != before, !change.isEmpty());
 }
 
 void SubtitleOverlayTest::clicksReachTheWidgetBehind() {
