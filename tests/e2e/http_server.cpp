@@ -82,6 +82,8 @@ QByteArray reason(int status) {
         return "Not Found";
     case 416:
         return "Range Not Satisfiable";
+    case 500:
+        return "Internal Server Error";
     case 501:
         return "Not Implemented";
     default:
@@ -109,6 +111,11 @@ QUrl HttpServer::url(const QString& path) const {
     return url;
 }
 
+void HttpServer::serve(const QString& path, int status, const QByteArray& body,
+                       const QByteArray& contentType) {
+    canned_.insert(path, Canned{status, body, contentType});
+}
+
 int HttpServer::requestCount(const QString& path) const {
     return int(std::count_if(requests_.cbegin(), requests_.cend(),
                              [&](const Request& r) { return r.path == path; }));
@@ -120,6 +127,11 @@ void HttpServer::accept() {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             pending_.remove(socket);
+            const auto waiting = waiting_.find(socket);
+            if (waiting != waiting_.end()) {
+                ++hangUps_[waiting.value()];
+                waiting_.erase(waiting);
+            }
             socket->deleteLater();
         });
     }
@@ -168,8 +180,9 @@ void HttpServer::readFrom(QTcpSocket* socket) {
         }
         requests_.append(request);
 
-        if (request.path == QLatin1String(kSilentPath)) {
+        if (request.path == QLatin1String(kSilentPath) || silent_.contains(request.path)) {
             pending_.remove(socket); // accepted, read, and never answered
+            waiting_.insert(socket, request.path);
             return;
         }
         if (!answer(socket, request, keepAlive)) {
@@ -187,6 +200,12 @@ bool HttpServer::answer(QTcpSocket* socket, const Request& request, bool keepAli
         respond(socket, 501, {"Content-Type: text/plain", "Connection: close"}, "not implemented\n",
                 true);
         return false;
+    }
+    const auto canned = canned_.constFind(request.path);
+    if (canned != canned_.cend()) {
+        respond(socket, canned->status, {"Content-Type: " + canned->contentType, connection},
+                canned->body, !head);
+        return keepAlive;
     }
     // Only files inside the root: "..", links out of it and folders are not found.
     const QFileInfo file(QDir(root_).filePath(request.path.mid(1)));

@@ -3,13 +3,15 @@
 // A small HTTP/1.1 server on the loopback interface that serves the files of one
 // folder, for the player to fetch media and subtitles from as it would from the
 // network. It answers single byte ranges (libvlc's http access seeks with them),
-// keeps connections alive, and has one path that accepts a request and never
-// answers, for a source that hangs.
+// keeps connections alive, and has paths that accept a request and never answer,
+// for a source that hangs. Canned answers (any status, any body) can be set for
+// single paths.
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTcpServer>
 #include <QUrl>
@@ -29,7 +31,8 @@ public:
         QByteArray range; // the Range header, empty when absent
     };
 
-    // Requests for this path are read and left unanswered.
+    // Requests for this path, or for any path given to silence(), are read and
+    // left unanswered.
     static constexpr const char* kSilentPath = "/silent";
 
     explicit HttpServer(const QString& root, QObject* parent = nullptr);
@@ -42,6 +45,13 @@ public:
     QList<Request> requests() const { return requests_; }
     int requestCount(const QString& path) const;
 
+    // Answers every request for `path` with this status and body instead of a file.
+    void serve(const QString& path, int status, const QByteArray& body,
+               const QByteArray& contentType = "text/plain; charset=utf-8");
+    void silence(const QString& path) { silent_.insert(path); }
+    // How many unanswered connections for `path` the client has given up on.
+    int hangUps(const QString& path) const { return hangUps_.value(path); }
+
 private:
     void accept();
     void readFrom(QTcpSocket* socket);
@@ -50,8 +60,18 @@ private:
     void respond(QTcpSocket* socket, int status, const QList<QByteArray>& headers,
                  const QByteArray& body, bool withBody);
 
+    struct Canned {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType;
+    };
+
     QString root_;
     QHash<QTcpSocket*, QByteArray> pending_; // bytes of requests not yet complete
+    QHash<QTcpSocket*, QString> waiting_;    // unanswered connections, by path
+    QHash<QString, int> hangUps_;
+    QHash<QString, Canned> canned_;
+    QSet<QString> silent_;
     QList<Request> requests_;
     // Last, so destroyed first: its sockets still find the tables above when
     // they report their disconnection on the way out.

@@ -105,6 +105,12 @@ PlayerProcess::~PlayerProcess() {
     }
 }
 
+void PlayerProcess::setEnvironmentValue(const QString& name, const QString& value) {
+    QProcessEnvironment environment = process_.processEnvironment();
+    environment.insert(name, value);
+    process_.setProcessEnvironment(environment);
+}
+
 bool PlayerProcess::start() {
     clock_.start();
     process_.start(QStringLiteral(VELMO_PLAYER_BINARY), {});

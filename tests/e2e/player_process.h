@@ -37,6 +37,8 @@ public:
     // A player still running is killed: tests that reach their end close it.
     ~PlayerProcess() override;
 
+    // For the next start(): one variable of the player's environment.
+    void setEnvironmentValue(const QString& name, const QString& value);
     bool start();
     void send(const QJsonObject& command);
     // Exactly these bytes, handed to the pipe before this returns.

@@ -13,4 +13,10 @@ namespace velmo::e2e {
 // Returns an empty string on success, else what went wrong.
 QString generateClip(const QString& path, int seconds);
 
+// Writes a clip of `seconds` to `path` whose every frame is the same dark grey
+// (0x202020), 320×180 H.264 at 25 fps without audio: anything bright on screen
+// over it was drawn by the player, and two screenshots of the same subtitle
+// compare equal. Returns an empty string on success, else what went wrong.
+QString generateDarkClip(const QString& path, int seconds);
+
 } // namespace velmo::e2e

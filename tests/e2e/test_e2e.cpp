@@ -315,8 +315,10 @@ void EndToEndTest::pauseIsReportedAtOnce() {
     const qsizetype pausedAt =
         player.waitFor(QStringLiteral("progress"), kSoonMs, pausedIs(true), before);
     QVERIFY2(pausedAt >= 0, qPrintable(player.describe()));
+    // The resume's report may still be on its way when the pause's is read.
+    QVERIFY2(player.waitFor(QStringLiteral("progress"), kSoonMs, {}, pausedAt + 1) >= 0,
+             qPrintable(player.describe()));
     const QList<Event> after = player.events(QStringLiteral("progress"), pausedAt + 1);
-    QVERIFY2(!after.isEmpty(), qPrintable(player.describe()));
     QCOMPARE(after.first().object.value("paused"), QJsonValue(false));
     // ...and the player really plays on.
     const double at = player.events()[pausedAt].number("position");
