@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include <QFontDatabase>
 #include <QHash>
@@ -34,36 +35,76 @@ quint16 bigEndian16(const QByteArray& data, qsizetype at) {
 
 // A face that a PostScript or full name reaches, as the font database names it.
 struct NamedFace {
-    QString family;
     QString style;
+    QString name; // case-folded
 };
 
-// Every face's PostScript and full names, case-folded. Built on first use and
-// again whenever the set of families changes (fonts registered later).
-const NamedFace* faceNamed(const QString& name) {
-    static QStringList indexedFamilies;
-    static QHash<QString, NamedFace> index;
-    static bool built = false;
-    const QStringList families = QFontDatabase::families();
-    if (!built || families != indexedFamilies) {
-        built = true;
-        indexedFamilies = families;
-        index.clear();
-        for (const QString& family : families) {
-            for (const QString& style : QFontDatabase::styles(family)) {
-                const QRawFont raw = QRawFont::fromFont(QFontDatabase::font(family, style, 12));
-                if (!raw.isValid())
-                    continue;
-                for (const QString& faceName : sfntFaceNames(raw.fontTable("name"))) {
-                    const QString key = faceName.toCaseFolded();
-                    if (!index.contains(key))
-                        index.insert(key, {family, style});
-                }
-            }
+// Case-folded, without the spaces, hyphens and underscores that PostScript
+// names drop or add: "Vazirmatn Bold" and "Vazirmatn-Bold" both give
+// "vazirmatnbold".
+QString squeezed(const QString& text) {
+    QString out;
+    for (QChar c : text.toCaseFolded()) {
+        if (c != u' ' && c != u'-' && c != u'_')
+            out.append(c);
+    }
+    return out;
+}
+
+// The faces of `family` with their PostScript and full names, read from the
+// fonts once per family: loading every face of every installed font would cost
+// a noticeable moment at start-up on a desktop with hundreds of families.
+const QList<NamedFace>& facesOf(const QString& family) {
+    static QHash<QString, QList<NamedFace>> cache;
+    auto found = cache.constFind(family);
+    if (found != cache.constEnd())
+        return *found;
+    QList<NamedFace> faces;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const QRawFont raw = QRawFont::fromFont(QFontDatabase::font(family, style, 12));
+        if (!raw.isValid())
+            continue;
+        for (const QString& faceName : sfntFaceNames(raw.fontTable("name")))
+            faces.append({style, faceName.toCaseFolded()});
+    }
+    return *cache.insert(family, faces);
+}
+
+// The family and style of the face whose PostScript or full name is `name`.
+// Such names begin with their family's name (spaces and hyphens aside), so
+// only those families are opened.
+std::optional<std::pair<QString, QString>> lookUpFace(const QString& name,
+                                                      const QStringList& families) {
+    const QString wanted = name.toCaseFolded();
+    const QString key = squeezed(name);
+    for (const QString& family : families) {
+        const QString familyKey = squeezed(family);
+        if (familyKey.isEmpty() || !key.startsWith(familyKey))
+            continue;
+        for (const NamedFace& face : facesOf(family)) {
+            if (face.name == wanted)
+                return std::pair(family, face.style);
         }
     }
-    const auto found = index.constFind(name.toCaseFolded());
-    return found == index.constEnd() ? nullptr : &*found;
+    return std::nullopt;
+}
+
+std::optional<QFont> fontNamed(const QString& name) {
+    // The size slider asks again for the same name at every step of a drag;
+    // answers hold until fonts are registered or removed.
+    static QStringList knownFamilies;
+    static QHash<QString, std::optional<std::pair<QString, QString>>> answers;
+    const QStringList families = QFontDatabase::families();
+    if (families != knownFamilies) {
+        knownFamilies = families;
+        answers.clear();
+    }
+    auto answer = answers.constFind(name);
+    if (answer == answers.constEnd())
+        answer = answers.insert(name, lookUpFace(name, families));
+    if (!*answer)
+        return std::nullopt;
+    return QFontDatabase::font((*answer)->first, (*answer)->second, 12);
 }
 
 // The family of that name as the font database spells it, if there is one.
@@ -72,12 +113,6 @@ std::optional<QString> familyNamed(const QString& name) {
         if (family.compare(name, Qt::CaseInsensitive) == 0)
             return family;
     }
-    return std::nullopt;
-}
-
-std::optional<QFont> fontNamed(const QString& name) {
-    if (const NamedFace* face = faceNamed(name))
-        return QFontDatabase::font(face->family, face->style, 12);
     return std::nullopt;
 }
 
