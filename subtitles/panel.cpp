@@ -347,10 +347,9 @@ void StylePanelController::resetStyle() {
 void StylePanelController::pickColor(ColorWell* well) {
     if (!app || colorDialog_)
         return;
-    QString& field = well == textWell ? app->subtitleColorHex : app->subtitleBoxHex;
     // Cancelling puts back the text that was stored, not its colour written
     // anew: "#FFF" or an unreadable text stays exactly as the parent sent it.
-    const QString storedBefore = field;
+    const QString storedBefore = well == textWell ? app->subtitleColorHex : app->subtitleBoxHex;
     const QColor shownBefore = well->color();
 
     QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;

@@ -416,7 +416,8 @@ void StylePanelTest::colorDialogReportsWhilePicking() {
     QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->currentColor(), before);
-    QVERIFY(h.app.stylePanelShown()); // the bars wait for the dialog too
+    QVERIFY(!p->isVisible());         // the popup steps aside for the dialog
+    QVERIFY(h.app.stylePanelShown()); // and the bars wait for the dialog too
 
     const QList<QColor> colours = {QColor(255, 0, 0), QColor(0, 255, 0)};
     for (int i = 0; i < picks; ++i) {
