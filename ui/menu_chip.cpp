@@ -1,5 +1,7 @@
 #include "ui/menu_chip.h"
 
+#include "ui/fonts.h"
+
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QLabel>
@@ -30,10 +32,7 @@ MenuChip::MenuChip(const QString& title, QWidget* parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 
-    QFont font = label_->font();
-    font.setPointSizeF(11.5);
-    font.setWeight(QFont::Medium);
-    label_->setFont(font);
+    label_->setFont(uiFont(11.5, QFont::Medium));
     QPalette palette = label_->palette();
     palette.setColor(QPalette::WindowText, QColor::fromRgbF(0.93f, 0.93f, 0.93f));
     label_->setPalette(palette);

@@ -6,12 +6,14 @@
 #include "host/texts.h"
 #include "subtitles/overlay.h"
 #include "ui/clock.h"
+#include "ui/fonts.h"
 #include "ui/icon_button.h"
 #include "ui/layout.h"
 #include "ui/menu_chip.h"
 #include "ui/player_window.h"
 #include "ui/root_view.h"
 #include "ui/spinner.h"
+#include "ui/text_label.h"
 #include "ui/velmo_slider.h"
 #include "ui/video_view.h"
 
@@ -24,18 +26,15 @@ namespace velmo {
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const QString& text, const QColor& color, bool semibold,
-                  double size) {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPointSizeF(size);
-    font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
-    label->setFont(font);
+TextLabel* makeLabel(QWidget* parent, const QString& text, const QColor& color, bool semibold,
+                     double size) {
+    auto* label = new TextLabel(text, parent);
+    label->setFont(uiFont(size, semibold ? QFont::DemiBold : QFont::Normal));
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, color);
     label->setPalette(p);
     label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
+    label->setMaxLines(2);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
@@ -85,12 +84,15 @@ void VelmoPlayerApp::buildWindow() {
     auto* close = makeButton(topBar, QStringLiteral("xmark"), text::kTipClose(), 13);
     close->setObjectName(QStringLiteral("closeButton"));
     connect(close, &IconButton::clicked, this, [this] { closeWindow(); });
-    titleLabel = makeLabel(topBar, QString(), Qt::white, true, 13);
-    titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
-    titleLabel->setWordWrap(false);
-    subtitleLabel = makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
-    subtitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
-    subtitleLabel->setWordWrap(false);
+    auto* title = makeLabel(topBar, QString(), Qt::white, true, 13);
+    title->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
+    title->setMaxLines(1);
+    titleLabel = title;
+    auto* subtitleText =
+        makeLabel(topBar, QString(), QColor::fromRgbF(0.7f, 0.7f, 0.7f), false, 11);
+    subtitleText->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
+    subtitleText->setMaxLines(1);
+    subtitleLabel = subtitleText;
     const QIcon chevron(symbolPixmap(QStringLiteral("chevron.down"), QSizeF(12, 12),
                                      QColor::fromRgbF(0.7f, 0.7f, 0.7f), 2.0));
     auto makeChip = [&chevron](const QString& title, QWidget* parent) {
@@ -118,13 +120,19 @@ void VelmoPlayerApp::buildWindow() {
     connect(skipForwardButton_, &IconButton::clicked, this, [this] { skipForward(); });
     setPlaySymbol(QStringLiteral("play.fill"));
     const QColor timeColor = QColor::fromRgbF(0.85f, 0.85f, 0.85f);
+    // Digits of one width, so that the clock text keeps still as it counts.
+    const QFont timeFont = clockFont(11.5, QFont::Medium);
     currentLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
+    currentLabel->setFont(timeFont);
     auto* slider = new VelmoSlider(bottomBar);
     positionSlider = slider;
     connect(slider, &VelmoSlider::userMoved, this, [this] { positionChanged(); });
     durationLabel = makeLabel(bottomBar, QStringLiteral("00:00"), timeColor, false, 11.5);
-    liveBadge =
+    durationLabel->setFont(timeFont);
+    auto* badge =
         makeLabel(bottomBar, text::kLiveBadge(), QColor::fromRgbF(1.0f, 0.36f, 0.32f), true, 10.5);
+    badge->setBackground(QColor::fromRgbF(0, 0, 0, 0.5f), 4);
+    liveBadge = badge;
     liveBadge->hide();
     volumeButton =
         makeButton(bottomBar, QStringLiteral("speaker.wave.2.fill"), text::kTipMute(), 13);
@@ -150,18 +158,15 @@ void VelmoPlayerApp::buildWindow() {
     spinner->hide();
     loadingLabel = makeLabel(content, text::kLoading(), timeColor, false, 12);
     loadingLabel->hide();
-    errorLabel = makeLabel(content, QString(), Qt::white, true, 13);
-    errorLabel->setAutoFillBackground(true);
-    QPalette errorPalette = errorLabel->palette();
-    errorPalette.setColor(QPalette::Window, QColor::fromRgbF(0.6f, 0.1f, 0.1f, 0.85f));
-    errorLabel->setPalette(errorPalette);
-    errorLabel->hide();
-    toastLabel = makeLabel(content, QString(), Qt::white, true, 12.5);
-    toastLabel->setAutoFillBackground(true);
-    QPalette toastPalette = toastLabel->palette();
-    toastPalette.setColor(QPalette::Window, QColor::fromRgbF(0.05f, 0.05f, 0.05f, 0.85f));
-    toastLabel->setPalette(toastPalette);
-    toastLabel->hide();
+    auto* error = makeLabel(content, QString(), Qt::white, true, 13);
+    error->setMaxLines(4);
+    error->setBackground(QColor::fromRgbF(0.6f, 0.1f, 0.1f, 0.85f), 10);
+    error->hide();
+    errorLabel = error;
+    auto* toast = makeLabel(content, QString(), Qt::white, true, 12.5);
+    toast->setBackground(QColor::fromRgbF(0.05f, 0.05f, 0.05f, 0.85f), 8);
+    toast->hide();
+    toastLabel = toast;
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), window->size());

@@ -1,0 +1,129 @@
+#include "ui/text_label.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace velmo {
+
+namespace {
+
+const QChar kEllipsis(0x2026);
+
+QString trimmedEnd(QString s) {
+    while (!s.isEmpty() && (s.back().isSpace() || s.back() == QChar::LineSeparator))
+        s.chop(1);
+    return s;
+}
+
+// The last line when more text follows it: as much of the rest as fits, then
+// the ellipsis.
+QString elideTail(const QString& lineText, const QString& rest, const QFont& font, double width) {
+    const QFontMetricsF metrics(font);
+    QString joined = rest;
+    joined.replace(QChar::LineSeparator, QLatin1Char(' '));
+    const QString elided = metrics.elidedText(joined, Qt::ElideRight, width);
+    if (elided != joined)
+        return elided;
+    // It all fits once the line breaks are gone: the break still hides text.
+    return metrics.elidedText(trimmedEnd(lineText) + kEllipsis, Qt::ElideRight, width);
+}
+
+} // namespace
+
+QStringList labelLines(const QString& text, const QFont& font, double width, int maxLines) {
+    QStringList lines;
+    if (text.isEmpty() || maxLines < 1)
+        return lines;
+    QString laid = text;
+    laid.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    laid.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    laid.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    QTextLayout layout(laid, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(std::max(0.0, width));
+        const QString lineText = laid.mid(line.textStart(), line.textLength());
+        const bool more = line.textStart() + line.textLength() < laid.size();
+        if (int(lines.size()) == maxLines - 1 && more) {
+            lines << elideTail(lineText, laid.mid(line.textStart()), font, width);
+            break;
+        }
+        lines << trimmedEnd(lineText);
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+}
+
+void TextLabel::setMaxLines(int lines) {
+    maxLines_ = std::max(1, lines);
+    update();
+}
+
+void TextLabel::setBackground(const QColor& color, double radius) {
+    background_ = color;
+    radius_ = radius;
+    update();
+}
+
+QStringList TextLabel::shownLines() const {
+    const double width = contentsRect().width();
+    if (laidWidth_ != width || laidMaxLines_ != maxLines_ || laidText_ != text() ||
+        laidFont_ != font()) {
+        laidText_ = text();
+        laidFont_ = font();
+        laidWidth_ = width;
+        laidMaxLines_ = maxLines_;
+        laidLines_ = labelLines(laidText_, laidFont_, width, maxLines_);
+    }
+    return laidLines_;
+}
+
+void TextLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (background_.alpha() > 0) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(background_);
+        painter.drawRoundedRect(QRectF(rect()), radius_, radius_);
+    }
+    const QRectF box = contentsRect();
+    const QStringList lines = shownLines();
+    if (lines.isEmpty())
+        return;
+    const QFontMetricsF metrics(font());
+    const double lineHeight = metrics.lineSpacing();
+    const double total = lineHeight * lines.size();
+    const Qt::Alignment align = alignment();
+    double y = box.top();
+    if (align & Qt::AlignVCenter)
+        y += (box.height() - total) / 2;
+    else if (align & Qt::AlignBottom)
+        y += box.height() - total;
+    const int horizontal = int(align & (Qt::AlignHorizontal_Mask)) | Qt::AlignAbsolute;
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    for (const QString& line : lines) {
+        // Each line in its own reading direction, so that a Persian line starts
+        // at its right end and a mixed one orders its words as it should.
+        painter.setLayoutDirection(line.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        painter.drawText(QRectF(box.left(), y, box.width(), lineHeight),
+                         horizontal | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        y += lineHeight;
+    }
+}
+
+} // namespace velmo
