@@ -5,12 +5,14 @@
 #include "ui/icon_button.h"
 #include "ui/keys.h"
 #include "ui/player_window.h"
+#include "ui/root_view.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPropertyAnimation>
 #include <QTimer>
+#include <QWindow>
 
 namespace velmo {
 
@@ -20,12 +22,16 @@ constexpr int kToastShown = 2000;  // ms before a toast fades
 constexpr int kToastFade = 300;    // ms
 } // namespace
 
+namespace {
+PlayerRootView* rootView(QWidget* content) {
+    return qobject_cast<PlayerRootView*>(content);
+}
+} // namespace
+
 void VelmoPlayerApp::showControls() {
     lastMouse = clock();
-    if (pointerHidden_) {
-        pointerHidden_ = false;
-        QGuiApplication::restoreOverrideCursor();
-    }
+    if (PlayerRootView* root = rootView(content))
+        root->showPointer();
     if (!controlsHidden)
         return;
     controlsHidden = false;
@@ -41,11 +47,11 @@ void VelmoPlayerApp::hideControls() {
     topBar->hide();
     bottomBar->hide();
     setSubtitleInset(64);
-    // In fullscreen the pointer goes with the bars until the mouse moves.
-    if (window->isFullScreen() && !pointerHidden_) {
-        pointerHidden_ = true;
-        QGuiApplication::setOverrideCursor(Qt::BlankCursor);
-    }
+    // In fullscreen the pointer goes with the bars until the mouse moves. It
+    // is the window's pointer, not the application's: a menu keeps its own.
+    if (window->isFullScreen())
+        if (PlayerRootView* root = rootView(content))
+            root->hidePointerUntilMoved();
 }
 
 void VelmoPlayerApp::toggleControls() {
@@ -65,6 +71,10 @@ bool VelmoPlayerApp::stylePanelShown() const {
 
 void VelmoPlayerApp::tickUI() {
     if (paused || controlsHidden || !started)
+        return;
+    // While a menu is open the pointer moves over the menu, not the window:
+    // its chip and bar stay until it is closed.
+    if (QApplication::activePopupWidget() != nullptr)
         return;
     if (clock() - lastMouse <= kHideAfter)
         return;
@@ -115,6 +125,14 @@ void VelmoPlayerApp::handleKey(QKeyEvent* event) {
 }
 
 void VelmoPlayerApp::toggleFullscreen() {
+    // Until the window manager has shown the window, a change of its state can
+    // be lost (it reads the state once as it takes the window on, and ignores
+    // later changes that do not come as requests): ask again once it shows.
+    const QWindow* native = window->windowHandle();
+    if (native != nullptr && window->isVisible() && !native->isExposed()) {
+        QTimer::singleShot(50, this, [this] { toggleFullscreen(); });
+        return;
+    }
     if (window->isFullScreen())
         window->showNormal();
     else

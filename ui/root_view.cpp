@@ -3,6 +3,7 @@
 #include "ui/player_controls.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -166,9 +167,29 @@ void PlayerRootView::showEvent(QShowEvent* event) {
         native->installEventFilter(this);
 }
 
+void PlayerRootView::hidePointerUntilMoved() {
+    if (pointerHidden_)
+        return;
+    pointerHidden_ = true;
+    pointerAt_ = QCursor::pos();
+    edgeCursor_ = false;
+    setCursor(Qt::BlankCursor);
+}
+
+void PlayerRootView::showPointer() {
+    if (!pointerHidden_)
+        return;
+    pointerHidden_ = false;
+    unsetCursor();
+}
+
 bool PlayerRootView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == watched_ && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
+        // Hiding the bars changes what lies under a pointer that stood still;
+        // only a real movement brings it back.
+        if (pointerHidden_ && move->globalPosition().toPoint() != pointerAt_)
+            showPointer();
         if (app_ && isActiveWindow())
             app_->mouseActivity();
         if (move->buttons() == Qt::NoButton)
@@ -189,6 +210,8 @@ void PlayerRootView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PlayerRootView::updateEdgeCursor(QPoint windowPos) {
+    if (pointerHidden_)
+        return;
     const Qt::Edges edges = canResize() ? edgesUnder(windowPos) : Qt::Edges();
     if (edges) {
         setCursor(edgeCursor(edges));
@@ -200,7 +223,7 @@ void PlayerRootView::updateEdgeCursor(QPoint windowPos) {
 }
 
 void PlayerRootView::leaveEvent(QEvent* event) {
-    if (edgeCursor_) {
+    if (edgeCursor_ && !pointerHidden_) {
         unsetCursor();
         edgeCursor_ = false;
     }

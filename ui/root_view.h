@@ -39,6 +39,12 @@ public:
     VelmoPlayerControls* app() const { return app_; }
     void setApp(VelmoPlayerControls* app) { app_ = app; }
 
+    // Blanks the pointer over the window until it next moves, whether the
+    // window is active or not. Only this window: an open menu keeps its pointer.
+    void hidePointerUntilMoved();
+    void showPointer();
+    bool pointerHidden() const { return pointerHidden_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -77,6 +83,8 @@ private:
     QPoint pressGlobal_;
     QPoint windowOrigin_;
     bool edgeCursor_ = false;
+    bool pointerHidden_ = false;
+    QPoint pointerAt_; // global position when the pointer was hidden
 };
 
 } // namespace velmo

@@ -1,14 +1,27 @@
-// The controller's side of the window: when the bars hide and come back,
-// fullscreen, and toasts.
+// The controller's side of the window: when the bars hide and come back, the
+// pointer in fullscreen, fullscreen, toasts, and the labels and overlays as built.
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
 #include "host/texts.h"
+#include "subtitles/overlay.h"
+#include "ui/fonts.h"
 #include "ui/icon_button.h"
+#include "ui/menu_chip.h"
 #include "ui/player_window.h"
+#include "ui/root_view.h"
+#include "ui/text_label.h"
+#include "ui/video_view.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QMenu>
+#include <QScreen>
 
 using namespace velmo;
 using velmo::test::Harness;
@@ -48,6 +61,12 @@ private slots:
     void barsHide();
     void activityKeepsBarsShown();
     void clickTogglesButNeverHidesWhilePaused();
+    void openMenuHoldsTheBars();
+    void pointerHidesWithTheBarsInFullscreen_data();
+    void pointerHidesWithTheBarsInFullscreen();
+    void timeLabelDigitsHaveOneWidth();
+    void labelsAndOverlays_data();
+    void labelsAndOverlays();
     void fullscreenFollowsTheWindow();
     void toastReplacesAndRestartsItsTime();
     void toastFadesThenHides();
@@ -128,6 +147,180 @@ void WindowTest::clickTogglesButNeverHidesWhilePaused() {
     h.app.hideControls();
     h.event(EngineEvent::Paused); // pausing shows them
     QVERIFY(!h.app.controlsHidden);
+}
+
+void WindowTest::openMenuHoldsTheBars() {
+    // The pointer is over the menu, not the window: no movement reaches the
+    // controller while the user reads it.
+    Clocked h;
+    h.load();
+    QMenu* menu = h.app.ratePopup->menu();
+    QVERIFY(menu && !menu->isEmpty());
+    menu->popup(QPoint(10, 10));
+    QTRY_VERIFY(QApplication::activePopupWidget() == menu);
+    QCOMPARE(h.runFor(10), -1.0);
+    menu->close();
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    h.now += 0.25;
+    h.app.tickUI();
+    QVERIFY(h.app.controlsHidden);
+}
+
+void WindowTest::pointerHidesWithTheBarsInFullscreen_data() {
+    QTest::addColumn<bool>("fullscreen");
+    QTest::newRow("fullscreen") << true;
+    QTest::newRow("window") << false;
+}
+
+void WindowTest::pointerHidesWithTheBarsInFullscreen() {
+    QFETCH(bool, fullscreen);
+    Clocked h;
+    h.load();
+    if (fullscreen) {
+        h.app.toggleFullscreen();
+        QTRY_VERIFY(h.app.window->isFullScreen() &&
+                    h.app.window->size() == h.app.window->screen()->size());
+    }
+    auto* root = qobject_cast<PlayerRootView*>(h.app.content);
+    QVERIFY(root);
+    // What the user sees: the cursor of whatever lies under the pointer.
+    auto shapeOver = [&](QWidget* widget) {
+        return widget->cursor().shape();
+    };
+    QVERIFY(h.runFor(4) > 0);
+    QVERIFY(h.app.controlsHidden);
+    const Qt::CursorShape hidden = fullscreen ? Qt::BlankCursor : Qt::ArrowCursor;
+    QCOMPARE(shapeOver(root), hidden);
+    QCOMPARE(shapeOver(h.app.video), hidden);
+    QCOMPARE(shapeOver(h.app.subtitle), hidden);
+    // A menu opened now is a window of its own and keeps its pointer.
+    QCOMPARE(h.app.ratePopup->menu()->cursor().shape(), Qt::ArrowCursor);
+
+    // Moving the mouse brings it back, whether the window is active or not
+    // (inactive, the bars stay hidden).
+    QWindow* native = h.app.window->windowHandle();
+    QTest::mouseMove(native, QPoint(200, 200));
+    QTest::mouseMove(native, QPoint(240, 230));
+    QCOMPARE(shapeOver(root), Qt::ArrowCursor);
+
+    // So does every showing of the bars, here by pausing.
+    h.app.showControls();
+    h.app.hideControls();
+    QCOMPARE(shapeOver(root), hidden);
+    h.app.togglePlay();
+    QVERIFY(!h.app.controlsHidden);
+    QCOMPARE(shapeOver(root), Qt::ArrowCursor);
+
+    // Leaving fullscreen while the pointer is hidden brings it back.
+    if (fullscreen) {
+        h.app.paused = false;
+        h.app.hideControls();
+        QCOMPARE(shapeOver(root), Qt::BlankCursor);
+        h.app.toggleFullscreen();
+        QTRY_VERIFY(!h.app.window->isFullScreen());
+        QCOMPARE(shapeOver(root), Qt::ArrowCursor);
+    }
+}
+
+void WindowTest::timeLabelDigitsHaveOneWidth() {
+    // With the player's own fonts registered, as the player does at start-up.
+    const QDir fonts(QFileInfo(QStringLiteral(__FILE__)).dir().filePath("../../assets/Fonts"));
+    QVERIFY2(!registerFontsIn(fonts.path()).isEmpty(),
+             "no fonts in assets/Fonts (scripts/fetch-assets fetches them)");
+    Harness h;
+    for (QLabel* label : {h.app.currentLabel, h.app.durationLabel}) {
+        const QFont font = label->font();
+        const QFontMetricsF metrics(font);
+        QList<double> advances;
+        for (char digit = '0'; digit <= '9'; ++digit)
+            advances << metrics.horizontalAdvance(QLatin1Char(digit));
+        QVERIFY2(std::all_of(advances.begin(), advances.end(),
+                             [&](double a) { return a == advances.first(); }),
+                 qPrintable(QFontInfo(font).family()));
+        QCOMPARE(font.pointSizeF(), 11.5);
+        QCOMPARE(font.weight(), QFont::Medium);
+        // Clock texts up to ten hours fit the label on one line.
+        for (const QString& clock : {QStringLiteral("59:59"), QStringLiteral("9:59:59")}) {
+            label->setText(clock);
+            QCOMPARE(static_cast<TextLabel*>(label)->shownLines(), QStringList{clock});
+        }
+    }
+    // The Persian texts keep the player's Persian font.
+    for (QLabel* label : {h.app.titleLabel, h.app.loadingLabel, h.app.errorLabel})
+        QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Vazirmatn"));
+}
+
+// Every label of the window as the user sees it: a long text cut at its end
+// within its line limit, plain text never read as markup, and the boxes with
+// rounded corners where there is a background.
+void WindowTest::labelsAndOverlays_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<bool>("rounded");
+    QTest::newRow("title") << "titleLabel" << 1 << QColor(Qt::transparent) << false;
+    QTest::newRow("subtitle") << "subtitleLabel" << 1 << QColor(Qt::transparent) << false;
+    QTest::newRow("current time") << "currentLabel" << 2 << QColor(Qt::transparent) << false;
+    QTest::newRow("loading") << "loadingLabel" << 2 << QColor(Qt::transparent) << false;
+    QTest::newRow("error") << "errorLabel" << 4 << QColor::fromRgbF(0.6f, 0.1f, 0.1f, 0.85f)
+                           << true;
+    QTest::newRow("toast") << "toastLabel" << 2 << QColor::fromRgbF(0.05f, 0.05f, 0.05f, 0.85f)
+                           << true;
+    QTest::newRow("live badge") << "liveBadge" << 2 << QColor::fromRgbF(0, 0, 0, 0.5f) << true;
+}
+
+void WindowTest::labelsAndOverlays() {
+    QFETCH(QString, name);
+    QFETCH(int, maxLines);
+    QFETCH(QColor, background);
+    QFETCH(bool, rounded);
+    Harness h;
+    QLabel* const fields[] = {h.app.titleLabel,   h.app.subtitleLabel, h.app.currentLabel,
+                              h.app.loadingLabel, h.app.errorLabel,    h.app.toastLabel,
+                              h.app.liveBadge};
+    const QStringList names{"titleLabel", "subtitleLabel", "currentLabel", "loadingLabel",
+                            "errorLabel", "toastLabel",    "liveBadge"};
+    auto* label = qobject_cast<TextLabel*>(fields[names.indexOf(name)]);
+    QVERIFY(label);
+    const double width = label->contentsRect().width();
+    QVERIFY(width > 0);
+
+    // Markup from the parent application or a media file stays text.
+    label->setText(QStringLiteral("<br>"));
+    QCOMPARE(label->shownLines(), QStringList{"<br>"});
+
+    // A long Persian text: exactly the line limit, each line within the label,
+    // the last one cut with an ellipsis, the beginning kept.
+    QString text = QStringLiteral("آغاز");
+    for (int i = 0; i < 80; ++i)
+        text += QStringLiteral(" کلمه‌ای");
+    label->setText(text);
+    const QStringList lines = label->shownLines();
+    QCOMPARE(lines.size(), maxLines);
+    QVERIFY(lines.first().startsWith(QStringLiteral("آغاز")));
+    QVERIFY2(lines.last().endsWith(QChar(0x2026)), qPrintable(lines.last()));
+    const QFontMetricsF metrics(label->font());
+    for (const QString& line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= width + 0.5, qPrintable(line));
+
+    // The box: nothing in the corner when it is rounded, the colour along the
+    // middle of its top edge.
+    label->setText(QString());
+    QImage image(label->size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    label->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QColor edge = image.pixelColor(image.width() / 2, 1);
+    const QColor corner = image.pixelColor(0, 0);
+    if (background.alpha() == 0) {
+        QCOMPARE(edge.alpha(), 0);
+        return;
+    }
+    QVERIFY2(std::abs(edge.alpha() - background.alpha()) <= 2 &&
+                 std::abs(edge.red() - background.red()) <= 2 &&
+                 std::abs(edge.green() - background.green()) <= 2 &&
+                 std::abs(edge.blue() - background.blue()) <= 2,
+             qPrintable(edge.name(QColor::HexArgb)));
+    QCOMPARE(corner.alpha() < 60, rounded);
 }
 
 void WindowTest::fullscreenFollowsTheWindow() {
