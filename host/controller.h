@@ -247,7 +247,8 @@ private:
     bool pointerHidden_ = false;
 
 public:
-    // Whether the subtitle style popup is open (none: never).
+    // Whether the subtitle style popup, or the colour dialog it opened, is up
+    // (none: never).
     std::function<bool()> stylePanelShown_;
     int stdinFd_ = -1;
     bool terminated_ = false;
