@@ -42,12 +42,14 @@ void IconButton::setSymbol(const QString& symbol, double pointSize) {
     symbol_ = symbol;
     pointSize_ = pointSize;
     cache_ = QPixmap();
+    cacheSide_ = 0;
     update();
 }
 
 void IconButton::setTint(const QColor& tint) {
     tint_ = tint;
     cache_ = QPixmap();
+    cacheSide_ = 0;
     update();
 }
 
@@ -62,9 +64,15 @@ void IconButton::paintEvent(QPaintEvent*) {
     const double side = std::min({double(width()), double(height()), pointSize_ * 1.25});
     const QSizeF logical(side, side);
     const qreal dpr = devicePixelRatioF();
-    if (cache_.isNull() || cache_.devicePixelRatio() != dpr ||
-        cache_.deviceIndependentSize() != logical)
+    // Keyed on the size asked for, not the pixmap's: its pixels are rounded up,
+    // so a fractional side would never match and the artwork would be drawn
+    // again at every paint, which over playing video is every frame.
+    if (cacheDpr_ != dpr || cacheSide_ != side) {
         cache_ = symbolPixmap(symbol_, logical, tint_, dpr);
+        cacheDpr_ = dpr;
+        cacheSide_ = side;
+        ++drawings_;
+    }
     if (cache_.isNull())
         return;
     QPainter painter(this);

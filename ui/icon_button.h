@@ -25,6 +25,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // How many times the artwork was drawn; for tests.
+    int drawings() const { return drawings_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -33,6 +36,9 @@ private:
     double pointSize_;
     QColor tint_ = QColor::fromRgbF(0.94f, 0.94f, 0.94f);
     QPixmap cache_;
+    double cacheSide_ = 0;
+    qreal cacheDpr_ = 0;
+    int drawings_ = 0;
 };
 
 // The tinted artwork of a symbol as a pixmap `logicalSize` wide and high at the

@@ -93,17 +93,43 @@ QStringList TextLabel::shownLines() const {
 }
 
 void TextLabel::paintEvent(QPaintEvent*) {
+    // Drawn once into a pixmap and then copied: over playing video the bars
+    // repaint with every frame, and shaping the text each time is the cost.
+    const qreal dpr = devicePixelRatioF();
+    const QStringList lines = shownLines();
+    const QColor color = palette().color(QPalette::WindowText);
+    if (rendered_.isNull() || renderedDpr_ != dpr || renderedSize_ != size() ||
+        renderedLines_ != lines || renderedFont_ != font() || renderedColor_ != color ||
+        renderedBackground_ != background_ || renderedRadius_ != radius_ ||
+        renderedAlignment_ != alignment()) {
+        renderedDpr_ = dpr;
+        renderedSize_ = size();
+        renderedLines_ = lines;
+        renderedFont_ = font();
+        renderedColor_ = color;
+        renderedBackground_ = background_;
+        renderedRadius_ = radius_;
+        renderedAlignment_ = alignment();
+        rendered_ = QPixmap((QSizeF(size()) * dpr).toSize());
+        rendered_.setDevicePixelRatio(dpr);
+        rendered_.fill(Qt::transparent);
+        QPainter painter(&rendered_);
+        renderInto(painter, lines, color);
+    }
     QPainter painter(this);
+    painter.drawPixmap(0, 0, rendered_);
+}
+
+void TextLabel::renderInto(QPainter& painter, const QStringList& lines, const QColor& color) const {
     if (background_.alpha() > 0) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(background_);
         painter.drawRoundedRect(QRectF(rect()), radius_, radius_);
     }
-    const QRectF box = contentsRect();
-    const QStringList lines = shownLines();
     if (lines.isEmpty())
         return;
+    const QRectF box = contentsRect();
     const QFontMetricsF metrics(font());
     const double lineHeight = metrics.lineSpacing();
     const double total = lineHeight * lines.size();
@@ -115,7 +141,7 @@ void TextLabel::paintEvent(QPaintEvent*) {
         y += box.height() - total;
     const int horizontal = int(align & (Qt::AlignHorizontal_Mask)) | Qt::AlignAbsolute;
     painter.setFont(font());
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(color);
     for (const QString& line : lines) {
         // Each line in its own reading direction, so that a Persian line starts
         // at its right end and a mixed one orders its words as it should.

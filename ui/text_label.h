@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QPixmap>
 #include <QStringList>
 
 namespace velmo {
@@ -39,6 +40,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void renderInto(QPainter& painter, const QStringList& lines, const QColor& color) const;
+
     int maxLines_ = 2;
     QColor background_ = Qt::transparent;
     double radius_ = 0;
@@ -49,6 +52,16 @@ private:
     mutable double laidWidth_ = -1;
     mutable int laidMaxLines_ = 0;
     mutable QStringList laidLines_;
+    // The last rendering and what it was made from.
+    QPixmap rendered_;
+    qreal renderedDpr_ = 0;
+    QSize renderedSize_;
+    QStringList renderedLines_;
+    QFont renderedFont_;
+    QColor renderedColor_;
+    QColor renderedBackground_;
+    double renderedRadius_ = 0;
+    Qt::Alignment renderedAlignment_;
 };
 
 } // namespace velmo

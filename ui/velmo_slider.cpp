@@ -8,7 +8,7 @@
 
 namespace velmo {
 
-VelmoSlider::VelmoSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+VelmoSlider::VelmoSlider(QWidget* parent) : CachedSlider(Qt::Horizontal, parent) {
     setRange(0, 1000);
     setFocusPolicy(Qt::NoFocus);
     setTracking(true);

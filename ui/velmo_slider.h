@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSlider>
+#include "ui/cached_slider.h"
 
 namespace velmo {
 
@@ -10,7 +10,7 @@ namespace velmo {
 // value change the press makes, the release position included, and false
 // otherwise. Values set by the program are never reported. The wheel and the
 // keyboard do not move it (keys go on to the window's shortcuts).
-class VelmoSlider : public QSlider {
+class VelmoSlider : public CachedSlider {
     Q_OBJECT
 
 public:

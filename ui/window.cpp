@@ -5,6 +5,7 @@
 #include "host/controller.h"
 #include "host/texts.h"
 #include "subtitles/overlay.h"
+#include "ui/cached_slider.h"
 #include "ui/clock.h"
 #include "ui/fonts.h"
 #include "ui/icon_button.h"
@@ -137,7 +138,7 @@ void VelmoPlayerApp::buildWindow() {
     volumeButton =
         makeButton(bottomBar, QStringLiteral("speaker.wave.2.fill"), text::kTipMute(), 13);
     connect(volumeButton, &IconButton::clicked, this, [this] { toggleMute(); });
-    volumeSlider = new QSlider(Qt::Horizontal, bottomBar);
+    volumeSlider = new CachedSlider(Qt::Horizontal, bottomBar);
     volumeSlider->setRange(0, 100);
     volumeSlider->setValue(100);
     volumeSlider->setFocusPolicy(Qt::NoFocus);
