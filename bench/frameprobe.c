@@ -19,6 +19,10 @@
  *       Opens a window showing the marker of FRAME at half scale until standard
  *       input closes: a known picture to check the reader against and to
  *       measure what polling costs the X server.
+ *   frameprobe rows Y...
+ *       Prints the mean brightness (0-255, R+G+B over 3) of each screen row Y
+ *       right of the marker, one line "rows <mean> <mean> ...": enough to
+ *       tell whether a translucent bar darkens a band of the screen.
  */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
@@ -470,6 +474,41 @@ static int show(int frame) {
     return 0;
 }
 
+static int rows(int argc, char** argv) {
+    Display* dpy = XOpenDisplay(NULL);
+    if (!dpy)
+        return 1;
+    const Window root = DefaultRootWindow(dpy);
+    const int width = DisplayWidth(dpy, DefaultScreen(dpy)) - kMarkerWidth;
+    printf("rows");
+    for (int i = 0; i < argc; i++) {
+        const int y = atoi(argv[i]);
+        XImage* image = width > 0 ? XGetImage(dpy, root, kMarkerWidth, y, (unsigned)width, 1,
+                                              AllPlanes, ZPixmap)
+                                  : NULL;
+        if (!image) {
+            printf(" nan");
+            continue;
+        }
+        const int rs = maskShift(image->red_mask), gs = maskShift(image->green_mask),
+                  bs = maskShift(image->blue_mask);
+        const unsigned long rm = image->red_mask >> rs, gm = image->green_mask >> gs,
+                            bm = image->blue_mask >> bs;
+        double sum = 0;
+        for (int x = 0; x < width; x++) {
+            const unsigned long p = XGetPixel(image, x, 0);
+            sum += ((p >> rs) & rm) * 255.0 / (rm ? rm : 1) +
+                   ((p >> gs) & gm) * 255.0 / (gm ? gm : 1) +
+                   ((p >> bs) & bm) * 255.0 / (bm ? bm : 1);
+        }
+        printf(" %.1f", sum / (3.0 * width));
+        XDestroyImage(image);
+    }
+    printf("\n");
+    XCloseDisplay(dpy);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     signal(SIGTERM, onTerm);
     signal(SIGINT, onTerm);
@@ -477,6 +516,9 @@ int main(int argc, char** argv) {
         return watch(argc - 2, argv + 2);
     if (argc == 3 && !strcmp(argv[1], "show"))
         return show(atoi(argv[2]));
-    fprintf(stderr, "usage: frameprobe watch [--interval-us N] [--frames N] | show FRAME\n");
+    if (argc >= 3 && !strcmp(argv[1], "rows"))
+        return rows(argc - 2, argv + 2);
+    fprintf(stderr,
+            "usage: frameprobe watch [--interval-us N] [--frames N] | show FRAME | rows Y...\n");
     return 2;
 }
