@@ -1,6 +1,7 @@
 #include "ui/menu_chip.h"
 
 #include "ui/fonts.h"
+#include "ui/text_label.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -28,7 +29,7 @@ int floorHalf(int n) {
 } // namespace
 
 MenuChip::MenuChip(const QString& title, QWidget* parent)
-    : QWidget(parent), label_(new QLabel(this)) {
+    : QWidget(parent), label_(new TextLabel(QString(), this)) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 
@@ -40,7 +41,8 @@ MenuChip::MenuChip(const QString& title, QWidget* parent)
     label_->setTextFormat(Qt::PlainText);
     // Right-aligned in either layout direction; a long title is cut, not elided.
     label_->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
-    label_->setWordWrap(false);
+    label_->setMaxLines(1);
+    label_->setElides(false);
     label_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     setMenu(new QMenu);

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class QLabel;
+#include "ui/text_label.h"
 
 namespace velmo {
 
@@ -52,7 +52,7 @@ protected:
 private:
     void openMenu();
 
-    QLabel* label_;
+    TextLabel* label_;
     QIcon chevron_;
     QString title_;
     QPointer<QMenu> menu_;

@@ -73,6 +73,11 @@ void TextLabel::setMaxLines(int lines) {
     update();
 }
 
+void TextLabel::setElides(bool elides) {
+    elides_ = elides;
+    update();
+}
+
 void TextLabel::setBackground(const QColor& color, double radius) {
     background_ = color;
     radius_ = radius;
@@ -81,13 +86,17 @@ void TextLabel::setBackground(const QColor& color, double radius) {
 
 QStringList TextLabel::shownLines() const {
     const double width = contentsRect().width();
-    if (laidWidth_ != width || laidMaxLines_ != maxLines_ || laidText_ != text() ||
-        laidFont_ != font()) {
+    if (laidWidth_ != width || laidMaxLines_ != maxLines_ || laidElides_ != elides_ ||
+        laidText_ != text() || laidFont_ != font()) {
         laidText_ = text();
         laidFont_ = font();
         laidWidth_ = width;
         laidMaxLines_ = maxLines_;
-        laidLines_ = labelLines(laidText_, laidFont_, width, maxLines_);
+        laidElides_ = elides_;
+        if (!elides_ && maxLines_ == 1)
+            laidLines_ = laidText_.isEmpty() ? QStringList() : QStringList{laidText_};
+        else
+            laidLines_ = labelLines(laidText_, laidFont_, width, maxLines_);
     }
     return laidLines_;
 }

@@ -28,6 +28,10 @@ public:
     int maxLines() const { return maxLines_; }
     void setMaxLines(int lines);
 
+    // Off: a text too long for one line is cut off at the label's edge, with no
+    // ellipsis (only with a limit of one line).
+    void setElides(bool elides);
+
     // Drawn under the text with rounded corners of `radius`; transparent = none.
     void setBackground(const QColor& color, double radius);
     QColor background() const { return background_; }
@@ -43,6 +47,7 @@ private:
     void renderInto(QPainter& painter, const QStringList& lines, const QColor& color) const;
 
     int maxLines_ = 2;
+    bool elides_ = true;
     QColor background_ = Qt::transparent;
     double radius_ = 0;
     // The bars repaint with every video frame: lay the text out only when it,
@@ -51,6 +56,7 @@ private:
     mutable QFont laidFont_;
     mutable double laidWidth_ = -1;
     mutable int laidMaxLines_ = 0;
+    mutable bool laidElides_ = true;
     mutable QStringList laidLines_;
     // The last rendering and what it was made from.
     QPixmap rendered_;

@@ -3,6 +3,7 @@
 
 #include "support/test_main.h"
 #include "ui/menu_chip.h"
+#include "ui/text_label.h"
 #include "x_input.h"
 
 #include <QLabel>
@@ -108,6 +109,12 @@ void TestMenuChip::fittedWidth() {
         expected = std::ceil(advance) + 20;
     }
     QCOMPARE(chip.fittedWidth(), expected);
+    // The label shows the title on one line, cut off where it is too long,
+    // never with an ellipsis.
+    chip.resize(qMin(expected, 260.0), 28);
+    const QStringList shown = static_cast<TextLabel*>(chip.label())->shownLines();
+    QCOMPARE(shown, title.isEmpty() ? QStringList() : QStringList{title});
+    chip.resize(70, 28);
     // Setting a title resizes nothing.
     QCOMPARE(chip.size(), QSize(70, 28));
 }
