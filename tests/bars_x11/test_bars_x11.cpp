@@ -24,6 +24,9 @@
 
 #include <QCursor>
 
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -140,6 +143,46 @@ double change(const QImage& a, const QImage& b, const Bar& bar) {
     return sum / n;
 }
 
+// The pointer as the X server shows it: 1 when its image has a visible pixel,
+// 0 when it is blank, -1 when the server cannot say. XFixes is loaded at run
+// time: its library comes with every X server, its headers not.
+int pointerVisible() {
+    struct CursorImage {
+        short x, y;
+        unsigned short width, height, xhot, yhot;
+        unsigned long serial;
+        unsigned long* pixels;
+        Atom atom;
+        const char* name;
+    };
+    static void* fixes = dlopen("libXfixes.so.3", RTLD_NOW);
+    if (fixes == nullptr)
+        return -1;
+    using QueryVersion = int (*)(Display*, int*, int*);
+    using GetCursorImage = CursorImage* (*)(Display*);
+    auto queryVersion = reinterpret_cast<QueryVersion>(dlsym(fixes, "XFixesQueryVersion"));
+    auto getCursorImage = reinterpret_cast<GetCursorImage>(dlsym(fixes, "XFixesGetCursorImage"));
+    Display* display = XOpenDisplay(nullptr);
+    if (queryVersion == nullptr || getCursorImage == nullptr || display == nullptr) {
+        if (display != nullptr)
+            XCloseDisplay(display);
+        return -1;
+    }
+    int major = 4, minor = 0;
+    int visible = -1;
+    if (queryVersion(display, &major, &minor) && major >= 1) {
+        if (CursorImage* image = getCursorImage(display)) {
+            visible = 0;
+            for (int i = 0; i < image->width * image->height; ++i)
+                if ((image->pixels[i] >> 24) & 0xff)
+                    visible = 1;
+            XFree(image);
+        }
+    }
+    XCloseDisplay(display);
+    return visible;
+}
+
 QString describe(const Shading& s) {
     return QStringLiteral("bar mean %1, video mean %2, bar spread %3, blend error %4, "
                           "bare difference %5")
@@ -159,6 +202,7 @@ private slots:
     void initTestCase();
     void barsShadeTheMovingVideo();
     void barsGoAfterThreeSecondsWithoutActivity();
+    void pointerGoesWithTheBarsInFullscreen();
     void cleanupTestCase();
 
 private:
@@ -354,6 +398,24 @@ void BarsX11Test::barsGoAfterThreeSecondsWithoutActivity() {
         const Shading s = measure(image, bar);
         QVERIFY2(s.barMean > 60 && s.barSpread > 20, qPrintable(describe(s)));
     }
+}
+
+void BarsX11Test::pointerGoesWithTheBarsInFullscreen() {
+    nudgePointer();
+    QTRY_COMPARE_WITH_TIMEOUT(pointerVisible(), 1, 5000);
+    // The bars go by themselves, and the pointer with them.
+    QTRY_COMPARE_WITH_TIMEOUT(pointerVisible(), 0, 20000);
+    const QImage hidden = shot(QStringLiteral("pointer-hidden"));
+    for (const Bar& bar : bars_)
+        QVERIFY2(measure(hidden, bar).bareDifference < 6,
+                 qPrintable(describe(measure(hidden, bar))));
+    // Moving the mouse brings both back.
+    nudgePointer();
+    QTRY_COMPARE_WITH_TIMEOUT(pointerVisible(), 1, 5000);
+    const QImage shown = shot(QStringLiteral("pointer-back"));
+    for (const Bar& bar : bars_)
+        QVERIFY2(measure(shown, bar).blendError < 8, qPrintable(describe(measure(shown, bar))));
+    QVERIFY2(lastPosition() < kClipSeconds - 2, "the clip ran out during the test");
 }
 
 int main(int argc, char** argv) {
