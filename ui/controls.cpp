@@ -14,12 +14,17 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
+#include <memory>
+
 namespace velmo {
 
 namespace {
 constexpr double kHideAfter = 3.0; // seconds without activity
 constexpr int kToastShown = 2000;  // ms before a toast fades
 constexpr int kToastFade = 300;    // ms
+// Counts fullscreen requests, so that a check for an older one stands down.
+int fullscreenRequests = 0;
 } // namespace
 
 namespace {
@@ -125,18 +130,36 @@ void VelmoPlayerApp::handleKey(QKeyEvent* event) {
 }
 
 void VelmoPlayerApp::toggleFullscreen() {
-    // Until the window manager has shown the window, a change of its state can
-    // be lost (it reads the state once as it takes the window on, and ignores
-    // later changes that do not come as requests): ask again once it shows.
-    const QWindow* native = window->windowHandle();
-    if (native != nullptr && window->isVisible() && !native->isExposed()) {
-        QTimer::singleShot(50, this, [this] { toggleFullscreen(); });
-        return;
-    }
-    if (window->isFullScreen())
-        window->showNormal();
-    else
+    const bool wanted = !window->isFullScreen();
+    if (wanted)
         window->showFullScreen();
+    else
+        window->showNormal();
+    // A window manager taking the window on while its state changes can miss
+    // the change and hand back the old state. Once the window shows, ask again
+    // if the state did not hold (and no later request came meanwhile).
+    const QWindow* native = window->windowHandle();
+    if (native == nullptr || native->isExposed() || !window->isVisible())
+        return;
+    const int request = ++fullscreenRequests;
+    auto check = std::make_shared<std::function<void(int)>>();
+    *check = [this, wanted, request, weak = std::weak_ptr(check)](int triesLeft) {
+        if (request != fullscreenRequests || window == nullptr)
+            return;
+        const QWindow* native = window->windowHandle();
+        if (native != nullptr && !native->isExposed() && window->isVisible()) {
+            if (auto self = weak.lock(); self && triesLeft > 0)
+                QTimer::singleShot(50, this, [self, triesLeft] { (*self)(triesLeft - 1); });
+            return;
+        }
+        if (window->isFullScreen() != wanted) {
+            if (wanted)
+                window->showFullScreen();
+            else
+                window->showNormal();
+        }
+    };
+    (*check)(100); // for five seconds at most
 }
 
 void VelmoPlayerApp::windowFullscreenChanged() {
