@@ -244,7 +244,6 @@ private:
     QTimer* toastTimer_ = nullptr;
     QNetworkAccessManager* network_ = nullptr;
     QPropertyAnimation* toastFade_ = nullptr;
-    bool pointerHidden_ = false;
 
 public:
     // Whether the subtitle style popup, or the colour dialog it opened, is up
