@@ -236,6 +236,8 @@ void StylePanelController::buildUI() {
     resetButton = new QPushButton(text::kStyleReset(), this);
     resetButton->setFont(panelFont(this, 12));
     resetButton->setAutoDefault(false);
+    // The style's own margins leave the Persian title touching the bezel.
+    resetButton->setMinimumWidth(resetButton->sizeHint().width() + 20);
     connect(resetButton, &QPushButton::clicked, this, [this] { resetStyle(); });
     stack->addWidget(resetButton, 0, Qt::AlignLeading);
     stack->addStretch(1);
