@@ -197,41 +197,37 @@ void StylePanelController::buildUI() {
     connect(fontPopup, &QComboBox::activated, this, [this](int index) { fontChanged(index); });
     stack->addWidget(row(text::kStyleFont(), fontPopup, 180), 0, Qt::AlignLeading);
 
+    // A slider row carries its value label between the space and the title.
+    auto sliderRow = [this, &stack](const QString& title, ScaledSlider* slider, int step, int page,
+                                    QLabel** value, int valueWidth) {
+        slider->setSingleStep(step);
+        slider->setPageStep(page);
+        slider->setFixedHeight(22);
+        QWidget* line = row(title, slider, 150);
+        *value = makeLabel(this, QString(), kSecondaryLabelColor, false, 11);
+        (*value)->setAlignment(kLeft);
+        (*value)->setMinimumSize(valueWidth, 20);
+        static_cast<QHBoxLayout*>(line->layout())->insertWidget(2, *value);
+        stack->addWidget(line, 0, Qt::AlignLeading);
+    };
+    auto wellRow = [this, &stack](const QString& title, ColorWell** well) {
+        *well = new ColorWell(this);
+        (*well)->setFixedHeight(26);
+        ColorWell* sender = *well;
+        connect(sender, &ColorWell::clicked, this, [this, sender] { pickColor(sender); });
+        stack->addWidget(row(title, sender, 46), 0, Qt::AlignLeading);
+    };
+
     sizeSlider = new ScaledSlider(14, 56, 100, this);
-    sizeSlider->setSingleStep(100);
-    sizeSlider->setPageStep(500);
-    sizeSlider->setFixedHeight(22);
     connect(sizeSlider, &ScaledSlider::valueChangedF, this,
             [this](double value) { sizeChanged(value); });
-    QWidget* sizeRow = row(text::kStyleSize(), sizeSlider, 150);
-    sizeLabel = makeLabel(this, QString(), kSecondaryLabelColor, false, 11);
-    sizeLabel->setAlignment(kLeft);
-    sizeLabel->setMinimumSize(40, 20);
-    static_cast<QHBoxLayout*>(sizeRow->layout())->insertWidget(2, sizeLabel);
-    stack->addWidget(sizeRow, 0, Qt::AlignLeading);
-
-    textWell = new ColorWell(this);
-    textWell->setFixedHeight(26);
-    connect(textWell, &ColorWell::clicked, this, [this] { pickColor(textWell); });
-    stack->addWidget(row(text::kStyleTextColor(), textWell, 46), 0, Qt::AlignLeading);
-
-    boxWell = new ColorWell(this);
-    boxWell->setFixedHeight(26);
-    connect(boxWell, &ColorWell::clicked, this, [this] { pickColor(boxWell); });
-    stack->addWidget(row(text::kStyleBoxColor(), boxWell, 46), 0, Qt::AlignLeading);
-
+    sliderRow(text::kStyleSize(), sizeSlider, 100, 500, &sizeLabel, 40);
+    wellRow(text::kStyleTextColor(), &textWell);
+    wellRow(text::kStyleBoxColor(), &boxWell);
     opacitySlider = new ScaledSlider(0, 1, 1000, this);
-    opacitySlider->setSingleStep(10);
-    opacitySlider->setPageStep(100);
-    opacitySlider->setFixedHeight(22);
     connect(opacitySlider, &ScaledSlider::valueChangedF, this,
             [this](double value) { opacityChanged(value); });
-    QWidget* opacityRow = row(text::kStyleBoxOpacity(), opacitySlider, 150);
-    opacityLabel = makeLabel(this, QString(), kSecondaryLabelColor, false, 11);
-    opacityLabel->setAlignment(kLeft);
-    opacityLabel->setMinimumSize(46, 20);
-    static_cast<QHBoxLayout*>(opacityRow->layout())->insertWidget(2, opacityLabel);
-    stack->addWidget(opacityRow, 0, Qt::AlignLeading);
+    sliderRow(text::kStyleBoxOpacity(), opacitySlider, 10, 100, &opacityLabel, 46);
 
     resetButton = new QPushButton(text::kStyleReset(), this);
     resetButton->setFont(panelFont(this, 12));

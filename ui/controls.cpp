@@ -14,9 +14,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <functional>
-#include <memory>
-
 namespace velmo {
 
 namespace {
@@ -25,11 +22,33 @@ constexpr int kToastShown = 2000;  // ms before a toast fades
 constexpr int kToastFade = 300;    // ms
 // Counts fullscreen requests, so that a check for an older one stands down.
 int fullscreenRequests = 0;
-} // namespace
 
-namespace {
 PlayerRootView* rootView(QWidget* content) {
     return qobject_cast<PlayerRootView*>(content);
+}
+
+void setFullscreen(QWidget* window, bool full) {
+    if (full)
+        window->showFullScreen();
+    else
+        window->showNormal();
+}
+
+// Asks for `wanted` again once the window is exposed, unless a later request
+// (another `request` number) came meanwhile; looks every 50 ms, `triesLeft` times.
+void reassertWhenShown(VelmoPlayerApp* app, bool wanted, int request, int triesLeft) {
+    if (request != fullscreenRequests || app->window == nullptr)
+        return;
+    const QWindow* native = app->window->windowHandle();
+    if (native != nullptr && !native->isExposed() && app->window->isVisible()) {
+        if (triesLeft > 0)
+            QTimer::singleShot(50, app, [app, wanted, request, triesLeft] {
+                reassertWhenShown(app, wanted, request, triesLeft - 1);
+            });
+        return;
+    }
+    if (app->window->isFullScreen() != wanted)
+        setFullscreen(app->window, wanted);
 }
 } // namespace
 
@@ -131,35 +150,14 @@ void VelmoPlayerApp::handleKey(QKeyEvent* event) {
 
 void VelmoPlayerApp::toggleFullscreen() {
     const bool wanted = !window->isFullScreen();
-    if (wanted)
-        window->showFullScreen();
-    else
-        window->showNormal();
+    setFullscreen(window, wanted);
     // A window manager taking the window on while its state changes can miss
     // the change and hand back the old state. Once the window shows, ask again
     // if the state did not hold (and no later request came meanwhile).
     const QWindow* native = window->windowHandle();
     if (native == nullptr || native->isExposed() || !window->isVisible())
         return;
-    const int request = ++fullscreenRequests;
-    auto check = std::make_shared<std::function<void(int)>>();
-    *check = [this, wanted, request, weak = std::weak_ptr(check)](int triesLeft) {
-        if (request != fullscreenRequests || window == nullptr)
-            return;
-        const QWindow* native = window->windowHandle();
-        if (native != nullptr && !native->isExposed() && window->isVisible()) {
-            if (auto self = weak.lock(); self && triesLeft > 0)
-                QTimer::singleShot(50, this, [self, triesLeft] { (*self)(triesLeft - 1); });
-            return;
-        }
-        if (window->isFullScreen() != wanted) {
-            if (wanted)
-                window->showFullScreen();
-            else
-                window->showNormal();
-        }
-    };
-    (*check)(100); // for five seconds at most
+    reassertWhenShown(this, wanted, ++fullscreenRequests, 100); // for five seconds at most
 }
 
 void VelmoPlayerApp::windowFullscreenChanged() {
