@@ -1,10 +1,10 @@
 // What the engine reports, turned into playback flags, status views and
 // events for the parent; and the one failure path.
 
+#include "common/numbers.h"
 #include "host/controller.h"
-#include "host/fields.h"
-#include "host/json_line.h"
-#include "host/texts.h"
+#include "protocol/fields.h"
+#include "common/texts.h"
 #include "ui/spinner.h"
 
 #include <QLabel>
@@ -52,11 +52,7 @@ void VelmoPlayerApp::vlcEvent(std::uint64_t serial, int type, int data) {
             break;
         ended = true;
         position = duration;
-        emitEvent(JsonLine()
-                      .add("type", "ended")
-                      .add("position", duration)
-                      .add("duration", duration)
-                      .text());
+        events.ended(duration, duration);
         scheduleAfter(700, [this] { closeWindow(); });
         break;
     case EngineEvent::EncounteredError:
@@ -120,7 +116,7 @@ void VelmoPlayerApp::failWith(const QString& message) {
     errorLabel->setText(message);
     errorLabel->show();
     errorLabel->raise();
-    emitEvent(JsonLine().add("type", "error").add("message", message).text());
+    events.error(message);
 }
 
 } // namespace velmo

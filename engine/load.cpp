@@ -1,75 +1,45 @@
 // The "load" command: title, live flag, saved settings, sources and external
 // subtitle tracks of the media, then the engine and the start of the URL.
 
+#include "common/numbers.h"
 #include "host/controller.h"
-#include "host/fields.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "ui/player_window.h"
 
-#include <QJsonArray>
 #include <QLabel>
 #include <QSlider>
 
 namespace velmo {
 
-namespace {
-
-// The objects of `array` whose "url" is a non-empty string, in order.
-QList<QJsonObject> entriesWithUrl(const QJsonValue& array) {
-    QList<QJsonObject> entries;
-    if (!array.isArray())
-        return entries;
-    for (const QJsonValue& element : array.toArray()) {
-        if (!element.isObject())
-            continue;
-        const QJsonObject entry = element.toObject();
-        if (!stringField(entry, QStringLiteral("url")).value_or(QString()).isEmpty())
-            entries.append(entry);
-    }
-    return entries;
-}
-
-} // namespace
-
-void VelmoPlayerApp::startWithPayload(const QJsonObject& payload) {
+void VelmoPlayerApp::startWithPayload(const LoadRequest& request) {
     started = true;
-    closedSent = false;
     ended = false;
 
-    const std::optional<QString> title = stringField(payload, QStringLiteral("title"));
-    titleLabel->setText(title.value_or(QString()));
-    subtitleLabel->setText(stringField(payload, QStringLiteral("subtitle")).value_or(QString()));
-    window->setWindowTitle(title.value_or(QStringLiteral("Velmo")));
+    titleLabel->setText(request.title.value_or(QString()));
+    subtitleLabel->setText(request.subtitle);
+    window->setWindowTitle(request.title.value_or(QStringLiteral("Velmo")));
+    live = request.live;
 
-    live = truthField(payload, QStringLiteral("isLive")).value_or(false);
-
-    const QJsonValue settings = payload.value(QStringLiteral("settings"));
-    if (settings.isObject()) {
-        const QJsonObject s = settings.toObject();
+    if (request.hasSettings) {
         // Taken as given: the limits of the volume and speed operations are not
         // applied to saved settings.
-        if (auto v = strictNumberField(s, QStringLiteral("volume")))
-            volume = toFloat(*v);
+        if (request.volume)
+            volume = toFloat(*request.volume);
         lastVolume = double(volume) > 0.01 ? volume : 1.0f;
-        if (auto r = strictNumberField(s, QStringLiteral("rate")))
-            rate = toFloat(*r);
-        readStyleFields(s);
+        if (request.rate)
+            rate = toFloat(*request.rate);
+        applyStylePatch(request.style);
     }
     applySubtitleStyle();
 
-    volumeSlider->setValue(roundToInt(double(volume) * 100.0));
+    volumeSlider->setValue(enginePercent(volume));
     updateVolumeIcon();
     rebuildRateMenu();
 
-    sources.clear();
-    for (const QJsonObject& entry : entriesWithUrl(payload.value(QStringLiteral("sources")))) {
-        sources.append({stringField(entry, QStringLiteral("quality")).value_or(text::kQuality()),
-                        entry.value(QStringLiteral("url")).toString()});
-    }
-    const QString url = stringField(payload, QStringLiteral("url")).value_or(QString());
+    sources = request.sources;
     currentQuality.reset();
     for (const SourceEntry& source : sources) {
-        if (source.url == url) {
+        if (source.url == request.url) {
             currentQuality = source.label;
             break;
         }
@@ -77,18 +47,14 @@ void VelmoPlayerApp::startWithPayload(const QJsonObject& payload) {
     rebuildQualityMenu();
 
     subtitles.clear();
-    for (const QJsonObject& entry : entriesWithUrl(payload.value(QStringLiteral("subtitles")))) {
-        auto track = std::make_shared<SubtitleTrack>();
-        track->url = entry.value(QStringLiteral("url")).toString();
-        track->name = stringField(entry, QStringLiteral("language")).value_or(text::kSubtitle());
-        subtitles.append(track);
-    }
+    for (const SubtitleTrack& track : request.subtitles)
+        subtitles.append(std::make_shared<SubtitleTrack>(track));
 
     if (!createEngine())
         return;
 
-    mediaURL = url;
-    startPosition = strictNumberField(payload, QStringLiteral("startTime")).value_or(0.0);
+    mediaURL = request.url;
+    startPosition = request.startTime;
     playCurrentURL(mediaURL, startPosition);
     rebuildSubtitleMenu();
     rebuildAudioMenu();

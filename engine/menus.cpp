@@ -3,7 +3,7 @@
 // choice and retitles its chip.
 
 #include "host/controller.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "ui/menu_chip.h"
 
 #include <QMenu>

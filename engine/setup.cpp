@@ -2,8 +2,8 @@
 // next to the player or the system-wide one.
 
 #include "host/controller.h"
-#include "host/texts.h"
-#include "subtitles/style.h"
+#include "common/texts.h"
+#include "subtitles/font_lookup.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,10 @@
 // Starting one URL: tear down the previous player, make the media and its
 // player, connect video, volume, speed and events, and play.
 
+#include "common/numbers.h"
 #include "host/controller.h"
-#include "host/fields.h"
-#include "host/texts.h"
+#include "protocol/fields.h"
+#include "common/texts.h"
 #include "ui/spinner.h"
 #include "ui/video_view.h"
 

@@ -1,9 +1,10 @@
 // Pause, seek, skip, volume, mute and speed, shared by the commands, the
 // buttons and sliders, and the keys.
 
+#include "common/numbers.h"
 #include "host/controller.h"
-#include "host/fields.h"
-#include "host/texts.h"
+#include "protocol/fields.h"
+#include "common/texts.h"
 #include "ui/clock.h"
 #include "ui/icon_button.h"
 #include "ui/velmo_slider.h"

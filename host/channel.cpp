@@ -1,9 +1,9 @@
 // The control channel: commands arrive one JSON object per line on standard
 // input, events leave one JSON object per line on standard output.
 
+#include "common/numbers.h"
 #include "host/controller.h"
-#include "host/fields.h"
-#include "host/json_line.h"
+#include "protocol/fields.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -34,7 +34,7 @@ struct Command {
 const std::array<Command, 11> kCommands = {{
     {"load",
      [](VelmoPlayerApp& app, const QJsonObject& c) {
-         app.startWithPayload(c);
+         app.startWithPayload(readLoadRequest(c));
      }},
     {"play",
      [](VelmoPlayerApp& app, const QJsonObject&) {
@@ -70,7 +70,7 @@ const std::array<Command, 11> kCommands = {{
      }},
     {"setSubtitleStyle",
      [](VelmoPlayerApp& app, const QJsonObject& c) {
-         app.applyStyleFrom(c);
+         app.applyStyleFrom(readStylePatch(c));
      }},
     {"close",
      [](VelmoPlayerApp& app, const QJsonObject&) {
@@ -136,27 +136,10 @@ void VelmoPlayerApp::handleLine(const QByteArray& line) {
     }
 }
 
-void VelmoPlayerApp::emitEvent(const QByteArray& line) {
-    if (line.isEmpty() || finalEventWritten_)
-        return; // could not be written as JSON, or "closed" has been written
-    writeLine(line);
-}
-
 void VelmoPlayerApp::emitSettings() {
-    auto orDefault = [](const QString& value, const char* fallback) {
-        return value.isNull() ? QString::fromLatin1(fallback) : value;
-    };
-    emitEvent(JsonLine()
-                  .add("type", "settings")
-                  .add("volume", volume)
-                  .add("rate", rate)
-                  .add("subtitleEnabled", subtitleEnabled)
-                  .add("subtitleFont", orDefault(subtitleFont, "Vazirmatn"))
-                  .add("subtitleSize", subtitleSize)
-                  .add("subtitleColor", orDefault(subtitleColorHex, "#ffffff"))
-                  .add("subtitleBackground", orDefault(subtitleBoxHex, "#000000"))
-                  .add("subtitleBackgroundOpacity", subtitleBoxOpacity)
-                  .text());
+    events.settings({volume, rate, subtitleEnabled,
+                     SubtitleStyle{subtitleFont, subtitleSize, subtitleColorHex, subtitleBoxHex,
+                                   subtitleBoxOpacity}});
 }
 
 } // namespace velmo

@@ -6,7 +6,10 @@
 // folders (host/lifecycle.cpp, engine/transport.cpp, ...), one chapter each.
 
 #include "engine/engine.h"
-#include "host/line_cutter.h"
+#include "playback/media.h"
+#include "protocol/events.h"
+#include "protocol/line_cutter.h"
+#include "protocol/load_request.h"
 #include "subtitles/model.h"
 #include "ui/player_controls.h"
 
@@ -44,11 +47,6 @@ class VideoView;
 // The name under which a subtitle file from `url` is handed to the engine.
 QString subtitleFileName(const QString& url);
 
-struct SourceEntry {
-    QString label;
-    QString url;
-};
-
 class VelmoPlayerApp : public QObject, public VelmoPlayerControls {
     Q_OBJECT
 
@@ -73,7 +71,6 @@ public:
     void startStdinReader(int fd = 0);
     void feedInput(QByteArrayView bytes);
     void handleLine(const QByteArray& line);
-    void emitEvent(const QByteArray& line);
     void emitSettings();
 
     // Progress.
@@ -83,7 +80,7 @@ public:
     // Engine.
     bool createEngine();
     QString vlcEngineDirectory() const;
-    void startWithPayload(const QJsonObject& payload);
+    void startWithPayload(const LoadRequest& request);
     void playCurrentURL(const QString& url, double startAt);
     void vlcEvent(std::uint64_t serial, int type, int data);
     void failWith(const QString& message);
@@ -116,8 +113,8 @@ public:
     void loadExternalSubtitle(const std::shared_ptr<SubtitleTrack>& track);
     void subtitleFetched(const std::shared_ptr<SubtitleTrack>& track, const QByteArray& body);
     void applySubtitleIndex(std::int64_t index);
-    void applyStyleFrom(const QJsonObject& command);
-    void readStyleFields(const QJsonObject& object);
+    void applyStyleFrom(const StylePatch& patch);
+    void applyStylePatch(const StylePatch& patch);
     void applySubtitleStyle();
     // After each change made in the style panel: apply, relabel, report.
     void styleChanged();
@@ -217,12 +214,12 @@ public:
     float rate = 1.0f;
     float lastVolume = 1.0f;
     LineCutter stdinBuffer;
-    bool closedSent = false;
     bool autoSubtitleTried = false;
     bool enteredFullscreen = false; // the first successful load went fullscreen once
 
     // --- seams -----------------------------------------------------------------
     LineWriter writeLine;
+    EventWriter events{[this](const QByteArray& line) { writeLine(line); }};
     Scheduler scheduleAfter;
     EngineFactory engineFactory;
     // Candidate engine folders, in search order (each holds "plugins").
@@ -251,7 +248,6 @@ public:
     std::function<bool()> stylePanelShown_;
     int stdinFd_ = -1;
     bool terminated_ = false;
-    bool finalEventWritten_ = false; // "closed" is out: nothing follows it
 };
 
 } // namespace velmo

@@ -2,7 +2,6 @@
 // media player is released before the engine instance, and the process exits 0.
 
 #include "host/controller.h"
-#include "host/json_line.h"
 #include "ui/player_window.h"
 #include "ui/video_view.h"
 
@@ -87,15 +86,7 @@ void VelmoPlayerApp::finishAndExit() {
         return;
     closing = true;
     stopTimers();
-    if (!closedSent) {
-        closedSent = true;
-        emitEvent(JsonLine()
-                      .add("type", "closed")
-                      .add("position", position)
-                      .add("duration", duration)
-                      .text());
-    }
-    finalEventWritten_ = true;
+    events.closed(position, duration);
     scheduleAfter(150, [this] {
         if (player) {
             player->stop();

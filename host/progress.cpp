@@ -2,7 +2,6 @@
 // at once after every pause or resume.
 
 #include "host/controller.h"
-#include "host/json_line.h"
 #include "ui/clock.h"
 #include "ui/velmo_slider.h"
 
@@ -15,7 +14,7 @@ void VelmoPlayerApp::tickProgress() {
 }
 
 void VelmoPlayerApp::emitProgress() {
-    if (!started || closedSent)
+    if (!started || events.closedWritten())
         return;
     double d = duration;
     double p = position;
@@ -35,14 +34,7 @@ void VelmoPlayerApp::emitProgress() {
         positionSlider->setMaximumSeconds(d);
         durationLabel->setText(FormatClock(d));
     }
-    emitEvent(JsonLine()
-                  .add("type", "progress")
-                  .add("position", p)
-                  .add("duration", d)
-                  .add("paused", paused)
-                  .add("volume", volume)
-                  .add("rate", rate)
-                  .text());
+    events.progress({p, d, paused, volume, rate});
 }
 
 } // namespace velmo

@@ -2,8 +2,8 @@
 // that gives no cue is handed to the engine's own renderer instead.
 
 #include "host/controller.h"
-#include "host/temp_dir.h"
-#include "host/texts.h"
+#include "common/temp_dir.h"
+#include "common/texts.h"
 #include "subtitles/srt.h"
 
 #include <QCryptographicHash>

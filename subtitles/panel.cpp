@@ -4,9 +4,9 @@
 #include "subtitles/panel.h"
 
 #include "host/controller.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "subtitles/colors.h"
-#include "subtitles/style.h"
+#include "subtitles/font_lookup.h"
 #include "ui/player_window.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // embedded one (drawn by the engine); the two renderers exclude each other.
 
 #include "host/controller.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "subtitles/cue_lookup.h"
 #include "subtitles/overlay.h"
 #include "ui/menu_chip.h"

@@ -1,31 +1,50 @@
 #pragma once
 
+// The look of the subtitles the player draws itself, as a value: its defaults
+// are written here once, and every other place (the first state, the style
+// panel's reset, a "settings" report) takes them from here.
+
 #include <QColor>
-#include <QFont>
-#include <QJsonValue>
 #include <QString>
-#include <QStringList>
+
+#include <optional>
 
 namespace velmo {
 
-// The subtitle fonts offered to the user; the first seven are the Persian
-// fallbacks, in order.
-const QStringList& fontChoices();
+struct SubtitleStyle {
+    // A font name or family name, resolved by ResolveFont when drawn.
+    QString font = QStringLiteral("Vazirmatn");
+    // Logical pixels; stored as given, whatever its range.
+    double size = 26.0;
+    // Colour texts as the parent and the "settings" event carry them (see
+    // HexColor for what is read from them); stored unchanged.
+    QString color = QStringLiteral("#ffffff");
+    QString background = QStringLiteral("#000000");
+    // 0 to 1; stored as given.
+    double backgroundOpacity = 0.55;
 
-// The font for a subtitle font name, looked up in this order: a face whose
-// PostScript or full name is `name`, the regular face of the family `name`,
-// the first Persian fallback that is available (one equal to `name` skipped),
-// the system font. The empty name gives the system font. Names compare without
-// regard to letter case, as the style panel's font list does. Never fails.
-//
-// A size that is not above 0 cannot be held as a point size; the font then
-// carries a pixel size instead, so that pointSizeF() is -1 and the overlay
-// draws nothing with it rather than text at the default size.
-QFont ResolveFont(const QString& name, double pointSize);
+    bool operator==(const SubtitleStyle&) const = default;
 
-// The PostScript (name ID 6) and full (name ID 4) names an sfnt "name" table
-// holds, in the order of its records. Malformed or truncated tables yield what
-// could be read safely.
-QStringList sfntFaceNames(const QByteArray& nameTable);
+    // The outline strength, in percent of the size: size × 0.075 within 0 to 6.
+    double outline() const;
+    QColor textColor() const;       // white when the text names no colour
+    QColor backgroundColor() const; // black when the text names no colour
+};
+
+// What a "setSubtitleStyle" command or the settings of a "load" change: each
+// field that is present replaces the setting, the others stay.
+struct StylePatch {
+    std::optional<bool> enabled; // whether subtitles are wanted
+    std::optional<QString> font;
+    std::optional<double> size;
+    std::optional<QString> color;
+    std::optional<QString> background;
+    std::optional<double> backgroundOpacity;
+
+    bool operator==(const StylePatch&) const = default;
+};
+
+// `style` with the look fields of `patch` applied (`enabled` is not a look).
+SubtitleStyle patched(SubtitleStyle style, const StylePatch& patch);
 
 } // namespace velmo

@@ -2,7 +2,7 @@
 // context menu over the picture, and their shortcuts work in the window.
 
 #include "host/controller.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "ui/player_window.h"
 
 #include <QAction>

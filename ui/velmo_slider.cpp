@@ -1,6 +1,6 @@
 #include "ui/velmo_slider.h"
 
-#include "host/fields.h"
+#include "common/numbers.h"
 
 #include <QMouseEvent>
 #include <QStyle>

@@ -3,7 +3,7 @@
 // texts over the picture.
 
 #include "host/controller.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "subtitles/overlay.h"
 #include "ui/cached_slider.h"
 #include "ui/clock.h"

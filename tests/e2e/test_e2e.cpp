@@ -3,7 +3,7 @@
 // bounded generously (the machine may be slow, or the build sanitized); what is
 // checked is what the parent relies on, not how fast it happens.
 
-#include "host/texts.h"
+#include "common/texts.h"
 #include "http_server.h"
 #include "player_process.h"
 #include "sample_media.h"

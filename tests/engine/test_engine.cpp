@@ -3,7 +3,7 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "ui/icon_button.h"
 #include "ui/player_window.h"
 #include "ui/spinner.h"

@@ -3,7 +3,7 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "ui/menu_chip.h"
 
 #include <QJsonArray>

@@ -3,10 +3,10 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/fields.h"
-#include "host/json_line.h"
-#include "host/line_cutter.h"
-#include "host/temp_dir.h"
+#include "protocol/fields.h"
+#include "protocol/json_line.h"
+#include "protocol/line_cutter.h"
+#include "common/temp_dir.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

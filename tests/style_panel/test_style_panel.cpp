@@ -5,11 +5,11 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "subtitles/colors.h"
 #include "subtitles/overlay.h"
 #include "subtitles/panel.h"
-#include "subtitles/style.h"
+#include "subtitles/font_lookup.h"
 #include "ui/fonts.h"
 #include "ui/icon_button.h"
 #include "ui/player_window.h"

@@ -3,8 +3,8 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/temp_dir.h"
-#include "host/texts.h"
+#include "common/temp_dir.h"
+#include "common/texts.h"
 #include "subtitles/overlay.h"
 #include "ui/menu_chip.h"
 

@@ -3,7 +3,7 @@
 
 #include "../support/harness.h"
 #include "../support/test_main.h"
-#include "host/texts.h"
+#include "common/texts.h"
 #include "subtitles/overlay.h"
 #include "ui/fonts.h"
 #include "ui/icon_button.h"

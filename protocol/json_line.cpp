@@ -1,4 +1,4 @@
-#include "host/json_line.h"
+#include "protocol/json_line.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

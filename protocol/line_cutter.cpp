@@ -1,4 +1,4 @@
-#include "host/line_cutter.h"
+#include "protocol/line_cutter.h"
 
 namespace velmo {
 

@@ -1,4 +1,4 @@
-#include "host/temp_dir.h"
+#include "common/temp_dir.h"
 
 #include <QDir>
 #include <QFile>

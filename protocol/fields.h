@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QString>
 
-#include <cstdint>
 #include <optional>
 
 namespace velmo {
@@ -22,17 +21,5 @@ std::optional<double> strictNumberField(const QJsonObject& object, const QString
 std::optional<QString> stringField(const QJsonObject& object, const QString& key);
 // The truth value under `key` for a boolean or a number (non-zero is true).
 std::optional<bool> truthField(const QJsonObject& object, const QString& key);
-
-// Whole number toward zero, limited to the range of the result type first, so
-// that no value (1e308, -inf, NaN) leads to undefined behaviour. NaN gives 0.
-std::int64_t truncToInt64(double value);
-int truncToInt(double value);
-
-// Single precision without undefined behaviour: values beyond the float range
-// become the largest finite float of their sign.
-float toFloat(double value);
-
-// Nearest whole number, halves away from zero, limited to int.
-int roundToInt(double value);
 
 } // namespace velmo
