@@ -14,26 +14,8 @@
 
 namespace velmo {
 
+class PlayerEvents;
 class VideoSink;
-
-// libvlc 3 media-player event numbers, repeated so that no caller needs the
-// libvlc headers.
-namespace EngineEvent {
-enum : int {
-    Buffering = 259,
-    Playing = 260,
-    Paused = 261,
-    Stopped = 262,
-    EndReached = 265,
-    EncounteredError = 266,
-    TimeChanged = 267,
-    SeekableChanged = 269,
-    LengthChanged = 273,
-    Vout = 274,
-    ESAdded = 276,
-    ESDeleted = 277,
-};
-}
 
 // One entry of the engine's audio or subtitle track list, as the engine gives it
 // (the "disable" entry with a negative id included). `hasName` is false when the
@@ -49,19 +31,15 @@ struct TrackDescription {
 QList<TrackDescription> choosableTracks(const QList<TrackDescription>& tracks,
                                         const QString& unnamed);
 
-// Receives every event of every player of an engine on the GUI thread, tagged
-// with the serial of the player that raised it.
-using EngineEventHandler = std::function<void(std::uint64_t serial, int type, int data)>;
-
 class MediaPlayer {
 public:
-    virtual ~MediaPlayer() = default; // releases the player; callbacks are detached first
-
-    // Unique within the process; events carry it so that those of a released
-    // player can be recognised and dropped.
-    virtual std::uint64_t serial() const = 0;
+    // Stops and releases the player; its events are detached first, so none is
+    // posted once this returns.
+    virtual ~MediaPlayer() = default;
 
     virtual void attachVideo(VideoSink* sink) = 0;
+    // From now on the player's events are posted to the PlayerEvents it was
+    // opened with.
     virtual void attachEvents() = 0;
     virtual int play() = 0; // 0 on success
     virtual void stop() = 0;
@@ -88,18 +66,18 @@ public:
     enum class OpenError { None, NoMedia, NoPlayer };
 
     // Makes a media from `url` with the per-media `options`, then a player for it
-    // (the media is released as soon as the player holds it). On failure returns
-    // null and says which step failed.
+    // (the media is released as soon as the player holds it) whose events go to
+    // `events`, which must outlive the player. On failure returns null and says
+    // which step failed.
     virtual std::unique_ptr<MediaPlayer> open(const QString& url, const QStringList& options,
-                                              OpenError* error) = 0;
+                                              PlayerEvents* events, OpenError* error) = 0;
 };
 
 // Makes the engine instance from libvlc command-line style arguments; null when
-// the instance cannot be created. Events of all players reach `handler`.
-using EngineFactory =
-    std::function<std::unique_ptr<Engine>(const QStringList& args, EngineEventHandler handler)>;
+// the instance cannot be created.
+using EngineFactory = std::function<std::unique_ptr<Engine>(const QStringList& args)>;
 
 // The real factory (libvlc).
-std::unique_ptr<Engine> createVlcEngine(const QStringList& args, EngineEventHandler handler);
+std::unique_ptr<Engine> createVlcEngine(const QStringList& args);
 
 } // namespace velmo

@@ -1,17 +1,15 @@
-// The libvlc side of the engine seam: the instance, one media player per URL,
-// and the single place where libvlc's events cross to the GUI thread.
+// The libvlc side of the engine seam: the instance and one media player per
+// URL, whose events cross to the GUI thread through its PlayerEvents.
 
 #include "engine/engine.h"
+#include "engine/player_events.h"
 #include "engine/vlc_handles.h"
 #include "engine/vlc_video.h"
 
-#include <QCoreApplication>
-#include <QObject>
 #include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -34,36 +32,7 @@ constexpr libvlc_event_e kAttachedEvents[] = {
     libvlc_MediaPlayerSeekableChanged,
 };
 
-std::atomic<std::uint64_t> nextSerial{1};
-
-// Lives on the GUI thread. libvlc calls `onEvent` on its own threads; the event
-// is reduced to (serial, type, data) and queued to the GUI thread, where the
-// handler runs. A queued call whose bridge has been destroyed is dropped by Qt.
-class EventBridge : public QObject {
-public:
-    explicit EventBridge(EngineEventHandler handler) : handler_(std::move(handler)) {}
-
-    void post(std::uint64_t serial, int type, int data) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, serial, type, data] {
-                if (handler_)
-                    handler_(serial, type, data);
-            },
-            Qt::QueuedConnection);
-    }
-
-private:
-    EngineEventHandler handler_;
-};
-
-struct CallbackContext {
-    EventBridge* bridge;
-    std::uint64_t serial;
-};
-
 void onEvent(const libvlc_event_t* event, void* opaque) {
-    const auto* context = static_cast<const CallbackContext*>(opaque);
     int data = 0;
     if (event->type == libvlc_MediaPlayerVout)
         data = event->u.media_player_vout.new_count;
@@ -72,7 +41,7 @@ void onEvent(const libvlc_event_t* event, void* opaque) {
         const float cache = event->u.media_player_buffering.new_cache;
         data = std::isfinite(cache) ? static_cast<int>(std::clamp(cache, -1e6f, 1e6f)) : 0;
     }
-    context->bridge->post(context->serial, event->type, data);
+    static_cast<PlayerEvents*>(opaque)->post(event->type, data);
 }
 
 QList<TrackDescription> readTracks(libvlc_track_description_t* head) {
@@ -97,26 +66,26 @@ QList<TrackDescription> readTracks(libvlc_track_description_t* head) {
 
 class VlcMediaPlayer final : public MediaPlayer {
 public:
-    VlcMediaPlayer(vlc::Player player, EventBridge* bridge)
-        : player_(std::move(player)), context_{bridge, nextSerial++} {}
+    VlcMediaPlayer(vlc::Player player, PlayerEvents* events)
+        : player_(std::move(player)), events_(events) {}
 
     ~VlcMediaPlayer() override {
-        // No callback may run once the player is gone.
+        // libvlc runs the callbacks under its event manager's lock, which detaching
+        // takes too: once detached, no callback runs or will run.
         if (attached_) {
-            auto* events = libvlc_media_player_event_manager(player_.get());
+            auto* manager = libvlc_media_player_event_manager(player_.get());
             for (auto type : kAttachedEvents)
-                libvlc_event_detach(events, type, onEvent, &context_);
+                libvlc_event_detach(manager, type, onEvent, events_);
         }
+        libvlc_media_player_stop(player_.get());
     }
-
-    std::uint64_t serial() const override { return context_.serial; }
 
     void attachVideo(VideoSink* sink) override { attachVlcVideo(player_.get(), sink); }
 
     void attachEvents() override {
-        auto* events = libvlc_media_player_event_manager(player_.get());
+        auto* manager = libvlc_media_player_event_manager(player_.get());
         for (auto type : kAttachedEvents)
-            libvlc_event_attach(events, type, onEvent, &context_);
+            libvlc_event_attach(manager, type, onEvent, events_);
         attached_ = true;
     }
 
@@ -151,17 +120,16 @@ public:
 
 private:
     vlc::Player player_;
-    CallbackContext context_;
+    PlayerEvents* events_;
     bool attached_ = false;
 };
 
 class VlcEngine final : public Engine {
 public:
-    VlcEngine(vlc::Instance instance, EngineEventHandler handler)
-        : bridge_(std::move(handler)), instance_(std::move(instance)) {}
+    explicit VlcEngine(vlc::Instance instance) : instance_(std::move(instance)) {}
 
     std::unique_ptr<MediaPlayer> open(const QString& url, const QStringList& options,
-                                      OpenError* error) override {
+                                      PlayerEvents* events, OpenError* error) override {
         vlc::Media media(libvlc_media_new_location(instance_.get(), url.toUtf8().constData()));
         if (!media) {
             *error = OpenError::NoMedia;
@@ -175,19 +143,16 @@ public:
             return nullptr;
         }
         *error = OpenError::None;
-        return std::make_unique<VlcMediaPlayer>(std::move(player), &bridge_);
+        return std::make_unique<VlcMediaPlayer>(std::move(player), events);
     }
 
 private:
-    // Declared first so that it is destroyed last: players are released before
-    // the instance, and the instance before the bridge that its threads post to.
-    EventBridge bridge_;
     vlc::Instance instance_;
 };
 
 } // namespace
 
-std::unique_ptr<Engine> createVlcEngine(const QStringList& args, EngineEventHandler handler) {
+std::unique_ptr<Engine> createVlcEngine(const QStringList& args) {
     std::vector<QByteArray> utf8;
     utf8.reserve(args.size());
     for (const QString& arg : args)
@@ -198,7 +163,7 @@ std::unique_ptr<Engine> createVlcEngine(const QStringList& args, EngineEventHand
     vlc::Instance instance(libvlc_new(static_cast<int>(argv.size()), argv.data()));
     if (!instance)
         return nullptr;
-    return std::make_unique<VlcEngine>(std::move(instance), std::move(handler));
+    return std::make_unique<VlcEngine>(std::move(instance));
 }
 
 } // namespace velmo

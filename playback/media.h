@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace velmo {
@@ -11,6 +12,14 @@ struct SourceEntry {
     QString url;
 
     bool operator==(const SourceEntry&) const = default;
+};
+
+// What a "load" asks the playback part to play.
+struct MediaRequest {
+    QList<SourceEntry> sources;
+    QString url;
+    double startTime = 0;
+    bool live = false;
 };
 
 } // namespace velmo

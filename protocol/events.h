@@ -4,6 +4,7 @@
 // event table of PROTOCOL.md in code. Each event is one compact JSON line;
 // "closed" is the last word, after which nothing more is written.
 
+#include "playback/playback_state.h"
 #include "subtitles/style.h"
 
 #include <QByteArray>
@@ -19,14 +20,6 @@ struct SettingsReport {
     float rate = 1.0f;
     bool subtitleEnabled = true;
     SubtitleStyle style;
-};
-
-struct ProgressReport {
-    double position = 0;
-    double duration = 0;
-    bool paused = false;
-    float volume = 1.0f;
-    float rate = 1.0f;
 };
 
 class EventWriter {

@@ -1,13 +1,11 @@
-// The style panel: the popup in which the user edits the subtitle style, and the
-// controller's side of it (opening it, and what follows each edit).
+// The style panel: the popup in which the user edits the subtitle style.
 
 #include "subtitles/panel.h"
 
-#include "host/controller.h"
 #include "common/texts.h"
 #include "subtitles/colors.h"
 #include "subtitles/font_lookup.h"
-#include "ui/player_window.h"
+#include "subtitles/subtitle_controller.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -158,7 +156,8 @@ QRect stylePanelFrame(const QRect& anchor, const QSize& panel, const QRect& boun
     return frame;
 }
 
-StylePanelController::StylePanelController(QWidget* parent) : QWidget(parent, Qt::Popup) {
+StylePanelController::StylePanelController(SubtitleController* subtitles, QWidget* parent)
+    : QWidget(parent, Qt::Popup), subtitles_(subtitles) {
     setFixedSize(kWidth, kHeight);
     setPalette(darkPalette(palette()));
     setAutoFillBackground(true);
@@ -265,8 +264,9 @@ QWidget* StylePanelController::row(const QString& title, QWidget* control, int w
 }
 
 void StylePanelController::syncFromPlayer() {
-    if (!app || fontPopup == nullptr)
+    if (!subtitles_ || fontPopup == nullptr)
         return;
+    const SubtitleStyle& style = subtitles_->style();
     const QSignalBlocker blockFont(fontPopup);
     const QSignalBlocker blockSize(sizeSlider);
     const QSignalBlocker blockText(textWell);
@@ -278,76 +278,74 @@ void StylePanelController::syncFromPlayer() {
     int index = 0;
     const QStringList& choices = fontChoices();
     for (qsizetype i = 0; i < choices.size(); ++i) {
-        if (choices.at(i).compare(app->subtitleFont, Qt::CaseInsensitive) == 0) {
+        if (choices.at(i).compare(style.font, Qt::CaseInsensitive) == 0) {
             index = int(i);
             break;
         }
     }
     fontPopup->setCurrentIndex(index);
-    sizeSlider->setValueF(app->subtitleSize);
-    textWell->setColor(HexColor(app->subtitleColorHex, Qt::white));
-    boxWell->setColor(HexColor(app->subtitleBoxHex, Qt::black));
-    opacitySlider->setValueF(app->subtitleBoxOpacity);
+    sizeSlider->setValueF(style.size);
+    textWell->setColor(style.textColor());
+    boxWell->setColor(style.backgroundColor());
+    opacitySlider->setValueF(style.backgroundOpacity);
     syncLabels();
 }
 
 void StylePanelController::syncLabels() {
-    if (!app || sizeLabel == nullptr)
+    if (!subtitles_ || sizeLabel == nullptr)
         return;
-    sizeLabel->setText(roundedText(app->subtitleSize));
-    opacityLabel->setText(roundedText(app->subtitleBoxOpacity * 100) + u'%');
+    const SubtitleStyle& style = subtitles_->style();
+    sizeLabel->setText(roundedText(style.size));
+    opacityLabel->setText(roundedText(style.backgroundOpacity * 100) + u'%');
+}
+
+void StylePanelController::edit(const std::function<void(SubtitleStyle&)>& change) {
+    if (!subtitles_)
+        return;
+    SubtitleStyle style = subtitles_->style();
+    change(style);
+    subtitles_->editStyle(style);
+    syncLabels();
 }
 
 void StylePanelController::fontChanged(int index) {
-    if (!app || index < 0 || index >= fontPopup->count())
+    if (index < 0 || index >= fontPopup->count())
         return;
-    app->subtitleFont = fontPopup->itemText(index);
-    app->styleChanged();
+    const QString font = fontPopup->itemText(index);
+    edit([&font](SubtitleStyle& style) { style.font = font; });
 }
 
 void StylePanelController::sizeChanged(double value) {
-    if (!app)
-        return;
-    app->subtitleSize = value;
-    app->styleChanged();
+    edit([value](SubtitleStyle& style) { style.size = value; });
 }
 
 void StylePanelController::colorChanged(ColorWell* sender) {
-    if (!app || sender == nullptr)
+    if (sender == nullptr)
         return;
     const QString hex = HexFromColor(sender->color());
-    if (sender == textWell)
-        app->subtitleColorHex = hex;
-    else
-        app->subtitleBoxHex = hex;
-    app->styleChanged();
+    const bool text = sender == textWell;
+    edit([&hex, text](SubtitleStyle& style) { (text ? style.color : style.background) = hex; });
 }
 
 void StylePanelController::opacityChanged(double value) {
-    if (!app)
-        return;
-    app->subtitleBoxOpacity = value;
-    app->styleChanged();
+    edit([value](SubtitleStyle& style) { style.backgroundOpacity = value; });
 }
 
 void StylePanelController::resetStyle() {
-    if (!app)
+    if (!subtitles_)
         return;
-    app->subtitleFont = QStringLiteral("Vazirmatn");
-    app->subtitleSize = 26;
-    app->subtitleColorHex = QStringLiteral("#ffffff");
-    app->subtitleBoxHex = QStringLiteral("#000000");
-    app->subtitleBoxOpacity = 0.55;
+    // The enabled flag is not a look: a disabled subtitle stays disabled.
+    subtitles_->editStyle(SubtitleStyle());
     syncFromPlayer();
-    app->styleChanged();
 }
 
 void StylePanelController::pickColor(ColorWell* well) {
-    if (!app || colorDialog_)
+    if (!subtitles_ || colorDialog_)
         return;
     // Cancelling puts back the text that was stored, not its colour written
     // anew: "#FFF" or an unreadable text stays exactly as the parent sent it.
-    const QString storedBefore = well == textWell ? app->subtitleColorHex : app->subtitleBoxHex;
+    const bool text = well == textWell;
+    const QString storedBefore = text ? subtitles_->style().color : subtitles_->style().background;
     const QColor shownBefore = well->color();
 
     QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
@@ -370,18 +368,19 @@ void StylePanelController::pickColor(ColorWell* well) {
                 colorChanged(target);
             });
     connect(dialog, &QDialog::finished, this,
-            [this, target, changed, storedBefore, shownBefore](int result) {
+            [this, target, changed, storedBefore, shownBefore, text](int result) {
                 colorDialog_ = nullptr;
-                if (!app)
+                if (!subtitles_)
                     return;
                 if (result != QDialog::Accepted && *changed && target) {
-                    (target == textWell ? app->subtitleColorHex : app->subtitleBoxHex) =
-                        storedBefore;
                     target->setColor(shownBefore);
-                    app->styleChanged();
+                    edit([&storedBefore, text](SubtitleStyle& style) {
+                        (text ? style.color : style.background) = storedBefore;
+                    });
                 }
                 // Back to the panel, as it was before the dialog took its place.
-                app->showStylePanel(anchor_);
+                syncFromPlayer();
+                popUp(anchor_);
             });
     // A popup closes at the first click outside it, which would be the first
     // click into the dialog; it steps aside and comes back when the dialog ends.
@@ -402,32 +401,6 @@ void StylePanelController::popUp(QWidget* anchor) {
     }
     show();
     raise();
-}
-
-void VelmoPlayerApp::styleChanged() {
-    applySubtitleStyle();
-    if (styleController != nullptr)
-        styleController->syncLabels();
-    emitSettings();
-}
-
-void VelmoPlayerApp::showStylePanel(QWidget* anchor) {
-    if (styleController == nullptr) {
-        styleController = new StylePanelController(window);
-        styleController->app = this;
-        styleController->buildUI();
-        connect(styleController, &QObject::destroyed, this, [this] {
-            styleController = nullptr;
-            stylePanelShown_ = nullptr;
-        });
-        QPointer<StylePanelController> panel = styleController;
-        stylePanelShown_ = [panel] {
-            return panel && panel->editing();
-        };
-    }
-    styleController->syncFromPlayer();
-    styleController->popUp(anchor);
-    showControls();
 }
 
 } // namespace velmo

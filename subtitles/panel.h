@@ -1,9 +1,9 @@
 #pragma once
 
 // The style panel: a small dark popup under (or over) the gear of the top bar in
-// which the user edits the subtitle style. It keeps no copy of the settings: it
-// reads the controller's fields and writes each change straight back, then asks
-// the controller to apply and report it.
+// which the user edits the subtitle style. It keeps no copy of the style: it
+// reads the subtitle part's and hands each edit back to it, which applies and
+// reports it.
 
 #include <QAbstractButton>
 #include <QColor>
@@ -13,13 +13,16 @@
 #include <QSlider>
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace velmo {
 
-class VelmoPlayerApp;
+class SubtitleController;
+struct SubtitleStyle;
 
 // A horizontal slider over a continuous range: QSlider counts in integers, so it
 // runs over the range times `scale` and reports value / scale. Values outside
@@ -71,9 +74,8 @@ public:
     static constexpr int kWidth = 362;
     static constexpr int kHeight = 330;
 
-    explicit StylePanelController(QWidget* parent = nullptr);
-
-    QPointer<VelmoPlayerApp> app;
+    // The panel does nothing once `subtitles` is gone.
+    explicit StylePanelController(SubtitleController* subtitles, QWidget* parent = nullptr);
 
     QComboBox* fontPopup = nullptr;
     ScaledSlider* sizeSlider = nullptr;
@@ -108,8 +110,11 @@ protected:
 
 private:
     QWidget* row(const QString& title, QWidget* control, int width);
+    // Applies `change` to the style in force and hands it back as the user's edit.
+    void edit(const std::function<void(SubtitleStyle&)>& change);
     void pickColor(ColorWell* well);
 
+    QPointer<SubtitleController> subtitles_;
     QPointer<QColorDialog> colorDialog_;
     QPointer<QWidget> anchor_;
 };

@@ -1,6 +1,5 @@
 #include "ui/fonts.h"
 
-#include "host/controller.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,10 +70,6 @@ QFont clockFont(double pointSize, QFont::Weight weight) {
     font.setPointSizeF(pointSize);
     font.setWeight(weight);
     return font;
-}
-
-void VelmoPlayerApp::registerFonts() {
-    registerFontsIn(fontsFolder());
 }
 
 } // namespace velmo

@@ -19,15 +19,15 @@ int roundEdge(double x) {
 }
 
 void layoutTopBar(WindowFrames& f, double w, const ChipWidths& chips) {
-    f.closeButton = {14, 17, 24, 24};
-    f.fullscreenButton = {w - 42, 17, 24, 24};
-    f.settingsButton = {w - 76, 17, 24, 24};
+    f.closeButton = {14, 15, 24, 24};
+    f.fullscreenButton = {w - 42, 15, 24, 24};
+    f.settingsButton = {w - 76, 15, 24, 24};
 
     // Packed against the right end, right to left, whatever their titles' direction.
     double right = w - 86;
     auto place = [&right](double fitted) {
         const double width = chipWidth(fitted);
-        const QRectF frame(right - width, 15, width, 28);
+        const QRectF frame(right - width, 13, width, 28);
         right -= width + kChipGap;
         return frame;
     };
@@ -36,35 +36,35 @@ void layoutTopBar(WindowFrames& f, double w, const ChipWidths& chips) {
     f.qualityPopup = place(chips.quality);
 
     const double titleWidth = std::max(f.qualityPopup.x() - 58, kMinimumStretch);
-    f.titleLabel = {48, 29, titleWidth, 18};
-    f.subtitleLabel = {48, 11, titleWidth, 15};
+    f.titleLabel = {48, 9, titleWidth, 18};
+    f.subtitleLabel = {48, 30, titleWidth, 15};
 }
 
 void layoutBottomBar(WindowFrames& f, double w, const ChipWidths& chips) {
-    f.playButton = {16, 22, 30, 30};
-    f.skipBackButton = {f.playButton.x() + 38, 24, 26, 26};
-    f.skipForwardButton = {f.skipBackButton.x() + 34, 24, 26, 26};
-    f.currentLabel = {f.skipForwardButton.x() + 34, 27, 58, 20};
+    f.playButton = {16, 26, 30, 30};
+    f.skipBackButton = {f.playButton.x() + 38, 28, 26, 26};
+    f.skipForwardButton = {f.skipBackButton.x() + 34, 28, 26, 26};
+    f.currentLabel = {f.skipForwardButton.x() + 34, 31, 58, 20};
 
     const double rate = chipWidth(chips.rate);
-    f.ratePopup = {w - 16 - rate, 22, rate, 28};
+    f.ratePopup = {w - 16 - rate, 28, rate, 28};
     const double r = w - 16 - rate - 10; // 10 to the left of the speed chip
-    f.volumeSlider = {r - 82, 26, 82, 20};
-    f.volumeButton = {r - 114, 24, 24, 24};
-    f.durationLabel = {r - 186, 27, 62, 20};
+    f.volumeSlider = {r - 82, 32, 82, 20};
+    f.volumeButton = {r - 114, 30, 24, 24};
+    f.durationLabel = {r - 186, 31, 62, 20};
 
     const double sliderX = f.currentLabel.x() + f.currentLabel.width() + 8;
-    f.positionSlider = {sliderX, 27, std::max(r - 194 - sliderX, kMinimumStretch), 20};
+    f.positionSlider = {sliderX, 31, std::max(r - 194 - sliderX, kMinimumStretch), 20};
     // Under the speed chip and the volume slider, which are drawn over it.
-    f.liveBadge = {w - 96, 26, 78, 22};
+    f.liveBadge = {w - 96, 30, 78, 22};
 }
 
 void layoutOverlays(WindowFrames& f, double w, double h) {
     f.centerButton = {w / 2 - 40, h / 2 - 40, 80, 80};
     f.spinner = {w / 2 - 20, h / 2 - 20, 40, 40};
-    f.loadingLabel = {w / 2 - 150, h / 2 - 52, 300, 22};
-    f.errorLabel = {0.15 * w, h / 2 - 50, 0.7 * w, 90};
-    f.toastLabel = {w / 2 - 120, h - 118, 240, 30};
+    f.loadingLabel = {w / 2 - 150, h / 2 + 30, 300, 22};
+    f.errorLabel = {0.15 * w, h / 2 - 40, 0.7 * w, 90};
+    f.toastLabel = {w / 2 - 120, 88, 240, 30};
 }
 
 } // namespace
@@ -76,20 +76,15 @@ double chipWidth(double fittedWidth) {
 WindowFrames layoutFrames(double width, double height, const ChipWidths& chips) {
     WindowFrames f;
     f.video = {0, 0, width, height};
-    f.topBar = {0, height - kTopBarHeight, width, kTopBarHeight};
-    f.bottomBar = {0, 0, width, kBottomBarHeight};
+    f.topBar = {0, 0, width, kTopBarHeight};
+    f.bottomBar = {0, height - kBottomBarHeight, width, kBottomBarHeight};
     layoutTopBar(f, width, chips);
     layoutBottomBar(f, width, chips);
     layoutOverlays(f, width, height);
     return f;
 }
 
-QRectF qtRect(const QRectF& frame, double parentHeight) {
-    return {frame.x(), parentHeight - frame.y() - frame.height(), frame.width(), frame.height()};
-}
-
-QRect qtGeometry(const QRectF& frame, double parentHeight) {
-    const QRectF r = qtRect(frame, parentHeight);
+QRect pixelGeometry(const QRectF& r) {
     const int left = roundEdge(r.left());
     const int top = roundEdge(r.top());
     return {left, top, roundEdge(r.right()) - left, roundEdge(r.bottom()) - top};

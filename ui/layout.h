@@ -1,10 +1,10 @@
 #pragma once
 
 // The frames of every bar, control and overlay of the player window, computed
-// from the content's size and the widths the four menu chips need. Frames use
-// the window design's coordinates: origin at the bottom-left corner of the view
-// that holds the child, y growing upwards, fractions kept. qtRect() turns a
-// frame into Qt's top-left, y-down geometry.
+// from the content's size and the widths the four menu chips need. Frames are
+// in the coordinates of the view that holds the child (origin at its top-left
+// corner, y growing downwards), fractions kept; pixelGeometry() makes whole
+// pixels of them.
 
 #include <QRect>
 #include <QRectF>
@@ -64,12 +64,9 @@ struct WindowFrames {
 // and then overlap their right-hand neighbours.
 WindowFrames layoutFrames(double width, double height, const ChipWidths& chips);
 
-// A frame in a parent `parentHeight` high, in Qt's coordinates (y from the top).
-QRectF qtRect(const QRectF& frame, double parentHeight);
-
-// The same as whole pixels for QWidget::setGeometry: each edge is rounded on its
+// A frame as whole pixels for QWidget::setGeometry: each edge is rounded on its
 // own, so neighbours that touch keep touching and a frame at a half-point
 // position keeps its width.
-QRect qtGeometry(const QRectF& frame, double parentHeight);
+QRect pixelGeometry(const QRectF& frame);
 
 } // namespace velmo

@@ -4,12 +4,14 @@
 // so it gets a paint event for every video frame; those paints must only blit
 // the rendered cue.
 //
-// The player runs in this process, as host/main.cpp makes it, with the real
+// The player runs in this process, as app/main.cpp makes it, with the real
 // engine, window and overlay: a generated clip plays from a file URL and the
 // subtitle track's body comes through the controller's fetch seam (the network
 // is not what is measured). Run it under X: bench/overlay/run does.
 
-#include "host/controller.h"
+#include "app/player_app.h"
+#include "ui/player_window.h"
+#include "ui/video_view.h"
 #include "subtitles/overlay.h"
 #include "subtitles/overlay_render.h"
 #include "ui/video_view.h"
@@ -131,10 +133,11 @@ int main(int argc, char** argv) {
     }
     const QByteArray srt = makeSrt(seconds, 2.0, 1.0);
 
-    VelmoPlayerApp controller;
+    PlayerEnvironment env = realEnvironment();
+    env.inputFd = -1;
     bool ended = false;
     bool failed = false;
-    controller.writeLine = [&](const QByteArray& line) {
+    env.writeLine = [&](const QByteArray& line) {
         const QString type =
             QJsonDocument::fromJson(line).object().value(QStringLiteral("type")).toString();
         ended = ended || type == QLatin1String("ended");
@@ -142,15 +145,18 @@ int main(int argc, char** argv) {
         if (failed)
             std::fprintf(stderr, "bench_overlay: %s\n", line.constData());
     };
-    controller.fetchSubtitle = [&srt](const QUrl&, std::function<void(QByteArray)> done) {
-        QTimer::singleShot(0, [done = std::move(done), &srt] { done(srt); });
+    env.fetchSubtitle = [&srt](const QUrl&, QObject* owner, std::function<void(QByteArray)> done) {
+        QTimer::singleShot(0, owner, [done = std::move(done), &srt] { done(srt); });
     };
-    controller.applicationDidFinishLaunching();
-    if (controller.subtitle == nullptr || controller.video == nullptr) {
+    VelmoPlayerApp controller(std::move(env));
+    controller.start();
+    auto* overlay =
+        controller.window()->findChild<SubtitleOverlayView*>(QStringLiteral("subtitleOverlay"));
+    auto* video = controller.window()->findChild<VideoView*>(QStringLiteral("videoView"));
+    if (overlay == nullptr || video == nullptr) {
         std::fprintf(stderr, "bench_overlay: the window has no overlay or video view\n");
         return 2;
     }
-    SubtitleOverlayView* overlay = controller.subtitle;
 
     // Cue changes as the overlay sees them (a cue, another text, none), sampled
     // far more often than cues change.
@@ -172,7 +178,7 @@ int main(int argc, char** argv) {
     };
     PaintCounter videoPaints(cueShows);
     PaintCounter overlayPaints(cueShows);
-    controller.video->installEventFilter(&videoPaints);
+    video->installEventFilter(&videoPaints);
     overlay->installEventFilter(&overlayPaints);
 
     const QJsonObject load{
@@ -181,7 +187,7 @@ int main(int argc, char** argv) {
         {"url", QUrl::fromLocalFile(clip).toString()},
         {"subtitles",
          QJsonArray{QJsonObject{{"url", "http://bench.invalid/cues.srt"}, {"language", "فارسی"}}}}};
-    controller.handleLine(QJsonDocument(load).toJson(QJsonDocument::Compact));
+    controller.channel().handleLine(QJsonDocument(load).toJson(QJsonDocument::Compact));
 
     // Figures are taken at the end of the media, before the window closes.
     struct Figures {

@@ -73,7 +73,7 @@ std::vector<int> freeRows(int barHeight, const std::vector<QRectF>& children) {
     for (int y = 0; y < barHeight; ++y) {
         bool free = true;
         for (const QRectF& child : children) {
-            const QRect r = velmo::qtGeometry(child, barHeight);
+            const QRect r = velmo::pixelGeometry(child);
             if (y >= r.top() - 3 && y <= r.bottom() + 3)
                 free = false;
         }
@@ -244,8 +244,8 @@ void BarsX11Test::initTestCase() {
     const double w = screen_.width();
     const double h = screen_.height();
     const velmo::WindowFrames f = velmo::layoutFrames(w, h, {});
-    const QRect top = velmo::qtGeometry(f.topBar, h);
-    const QRect bottom = velmo::qtGeometry(f.bottomBar, h);
+    const QRect top = velmo::pixelGeometry(f.topBar);
+    const QRect bottom = velmo::pixelGeometry(f.bottomBar);
     Bar topBar{"top", top, {}, top.bottom() + 6};
     for (int y : freeRows(top.height(),
                           {f.closeButton, f.fullscreenButton, f.settingsButton, f.subtitlePopup,

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -185,6 +186,14 @@ void HttpServer::readFrom(QTcpSocket* socket) {
             waiting_.insert(socket, request.path);
             return;
         }
+        if (const auto late = delayed_.constFind(request.path); late != delayed_.cend()) {
+            pending_.remove(socket);
+            QTimer::singleShot(*late, socket, [this, socket, request] {
+                answer(socket, request, false);
+                socket->disconnectFromHost();
+            });
+            return;
+        }
         if (!answer(socket, request, keepAlive)) {
             pending_.remove(socket);
             socket->disconnectFromHost();
@@ -219,7 +228,13 @@ bool HttpServer::answer(QTcpSocket* socket, const Request& request, bool keepAli
     const qint64 size = file.size();
     const QByteArray type =
         QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name().toLatin1();
-    const ByteRange range = parseRange(request.range, size);
+    const auto dying = dying_.find(request.path);
+    if (dying != dying_.end() && dying->died) {
+        socket->abort(); // reset: the server is gone
+        return false;
+    }
+    const bool ranges = !noRanges_.contains(request.path);
+    const ByteRange range = ranges ? parseRange(request.range, size) : ByteRange{};
     if (range.kind == ByteRange::Kind::Unsatisfiable) {
         respond(socket, 416,
                 {"Content-Range: bytes */" + QByteArray::number(size), "Accept-Ranges: bytes",
@@ -239,11 +254,18 @@ bool HttpServer::answer(QTcpSocket* socket, const Request& request, bool keepAli
             return false;
     }
     QList<QByteArray> headers = {"Content-Type: " + type,
-                                 "Content-Length: " + QByteArray::number(length),
-                                 "Accept-Ranges: bytes", connection};
+                                 "Content-Length: " + QByteArray::number(length), connection};
+    if (ranges)
+        headers.append("Accept-Ranges: bytes");
     if (range.kind == ByteRange::Kind::Part) {
         headers.append("Content-Range: bytes " + QByteArray::number(first) + '-' +
                        QByteArray::number(first + length - 1) + '/' + QByteArray::number(size));
+    }
+    if (dying != dying_.end()) {
+        dying->died = true;
+        body.truncate(std::max<qint64>(0, dying->bytes - first));
+        respond(socket, range.kind == ByteRange::Kind::Part ? 206 : 200, headers, body, !head);
+        return false; // the rest never comes
     }
     respond(socket, range.kind == ByteRange::Kind::Part ? 206 : 200, headers, body, !head);
     return keepAlive;

@@ -49,6 +49,15 @@ public:
     void serve(const QString& path, int status, const QByteArray& body,
                const QByteArray& contentType = "text/plain; charset=utf-8");
     void silence(const QString& path) { silent_.insert(path); }
+    // The file at `path` is served whole, as by a server without byte ranges: no
+    // "Accept-Ranges", and a Range header is ignored.
+    void serveWithoutRanges(const QString& path) { noRanges_.insert(path); }
+    // The first request for `path` gets its headers and only the first `bytes`
+    // of its body before the connection ends; every later one is reset at once:
+    // a connection that died for good.
+    void dieAfter(const QString& path, qint64 bytes) { dying_.insert(path, {bytes, false}); }
+    // Requests for `path` are answered `ms` late, the connection closed after.
+    void delayAnswers(const QString& path, int ms) { delayed_.insert(path, ms); }
     // How many unanswered connections for `path` the client has given up on.
     int hangUps(const QString& path) const { return hangUps_.value(path); }
 
@@ -72,6 +81,13 @@ private:
     QHash<QString, int> hangUps_;
     QHash<QString, Canned> canned_;
     QSet<QString> silent_;
+    QSet<QString> noRanges_;
+    struct Dying {
+        qint64 bytes = 0;
+        bool died = false;
+    };
+    QHash<QString, Dying> dying_;
+    QHash<QString, int> delayed_;
     QList<Request> requests_;
     // Last, so destroyed first: its sockets still find the tables above when
     // they report their disconnection on the way out.

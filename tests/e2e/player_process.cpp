@@ -113,7 +113,9 @@ void PlayerProcess::setEnvironmentValue(const QString& name, const QString& valu
 
 bool PlayerProcess::start() {
     clock_.start();
-    process_.start(QStringLiteral(VELMO_PLAYER_BINARY), {});
+    // VELMO_TEST_PLAYER runs the tests against another build of the player.
+    process_.start(qEnvironmentVariable("VELMO_TEST_PLAYER", QStringLiteral(VELMO_PLAYER_BINARY)),
+                   {});
     return process_.waitForStarted(10000);
 }
 

@@ -50,4 +50,12 @@ QString generateDarkClip(const QString& path, int seconds) {
     return runFfmpeg(arguments, path);
 }
 
+QString remuxWithIndexFirst(const QString& from, const QString& to) {
+    return runFfmpeg({QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                      QStringLiteral("-y"), QStringLiteral("-i"), from, QStringLiteral("-c"),
+                      QStringLiteral("copy"), QStringLiteral("-movflags"),
+                      QStringLiteral("+faststart")},
+                     to);
+}
+
 } // namespace velmo::e2e

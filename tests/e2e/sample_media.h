@@ -19,4 +19,9 @@ QString generateClip(const QString& path, int seconds);
 // compare equal. Returns an empty string on success, else what went wrong.
 QString generateDarkClip(const QString& path, int seconds);
 
+// Copies the clip at `from` to `to` with its index moved to the front, as a
+// streaming server would have it: it plays from the first bytes on. Returns an
+// empty string on success, else what went wrong.
+QString remuxWithIndexFirst(const QString& from, const QString& to);
+
 } // namespace velmo::e2e

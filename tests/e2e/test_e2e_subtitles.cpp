@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <memory>
 
 using velmo::e2e::HttpServer;
@@ -138,6 +140,18 @@ Ink magentaInk(const QImage& shot) {
     return ink;
 }
 
+// How many pixels of a screenshot are the overlay's green (#00ff00).
+int greenPixels(const QImage& shot) {
+    const QImage image = shot.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            count += qGreen(row[x]) >= 200 && qRed(row[x]) <= 80 && qBlue(row[x]) <= 80;
+    }
+    return count;
+}
+
 } // namespace
 
 class SubtitleEndToEndTest : public QObject {
@@ -156,6 +170,7 @@ private slots:
 
     void cueIsDrawnInTheChosenColour();
     void engineDrawsTheFileItWasHanded();
+    void handedFileEndsTheOverlaysTrack();
 
 private:
     PlayerProcess& startPlayer();
@@ -168,6 +183,8 @@ private:
     // A screenshot once the magenta ink has stopped changing (the window has
     // gone fullscreen, toasts have faded); saved as `name`.png next to the test.
     Ink settledInk(const QString& name);
+    // A screenshot once `measure` of it has stopped changing; saved as `name`.png.
+    QImage settledShot(const QString& name, const std::function<int(const QImage&)>& measure);
 
     QTemporaryDir media_;
     std::unique_ptr<QTemporaryDir> runtime_; // the player's XDG_RUNTIME_DIR
@@ -486,6 +503,52 @@ void SubtitleEndToEndTest::engineDrawsTheFileItWasHanded() {
     QVERIFY2(ink.count > 100, qPrintable(QString::number(ink.count)));
     QCOMPARE(ink.upperHalf, 0);
     QCOMPARE(player.count(QStringLiteral("settings")), qsizetype(0));
+    closeAndExpectExit();
+}
+
+QImage SubtitleEndToEndTest::settledShot(const QString& name,
+                                         const std::function<int(const QImage&)>& measure) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QImage shot;
+    int last = -1;
+    int same = 0;
+    QTest::qWait(1500);
+    for (int round = 0; round < 40 && same < 4; ++round) {
+        QTest::qWait(300);
+        shot = screen->grabWindow(0).toImage();
+        const int now = measure(shot);
+        same = now == last ? same + 1 : 0;
+        last = now;
+    }
+    shot.save(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("%1.png").arg(name)));
+    return shot;
+}
+
+// One renderer at a time: once a file goes to the engine (which draws its
+// magenta event), the overlay no longer draws the green cue it drew before.
+void SubtitleEndToEndTest::handedFileEndsTheOverlaysTrack() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X display (scripts/with-x)");
+    PlayerProcess& player = startPlayer();
+    QJsonObject look = settings(QStringLiteral("#00ff00"));
+    look.insert("subtitleSize", 64);
+    look.insert("subtitleBackgroundOpacity", 0);
+    player.send(loadWithTracks({QStringLiteral("/fa-utf8.srt"), QStringLiteral("/karaoke.ass")},
+                               look));
+    QVERIFY2(waitForPlayback() >= 0, qPrintable(player.describe()));
+    QVERIFY2(player.waitFor(QStringLiteral("settings"), kSoonMs, subtitlesOn) >= 0,
+             qPrintable(player.describe()));
+    const QImage before = settledShot(QStringLiteral("handover-before"), greenPixels);
+    QVERIFY2(greenPixels(before) > 2000, qPrintable(QString::number(greenPixels(before))));
+
+    player.send(command("setSubtitle", {{"index", 1}}));
+    QVERIFY2(QTest::qWaitFor([&] { return !engineFiles().isEmpty(); }, kSoonMs),
+             qPrintable(player.describe()));
+    const QImage after = settledShot(QStringLiteral("handover-after"),
+                                     [](const QImage& shot) { return magentaInk(shot).count; });
+    QCOMPARE(greenPixels(after), 0);
+    QVERIFY2(magentaInk(after).count > 100, qPrintable(QString::number(magentaInk(after).count)));
     closeAndExpectExit();
 }
 

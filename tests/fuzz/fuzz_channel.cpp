@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (at < size) {
         const std::size_t length = std::min<std::size_t>(data[at] + 1u, size - at - 1);
         ++at;
-        h.app.feedInput(QByteArrayView(reinterpret_cast<const char*>(data + at),
+        h.app().channel().feed(QByteArrayView(reinterpret_cast<const char*>(data + at),
                                        static_cast<qsizetype>(length)));
         at += length;
         // Engine events as a real player would interleave them.

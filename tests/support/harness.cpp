@@ -2,9 +2,9 @@
 
 #include "ui/menu_chip.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
-#include <QTest>
 
 #include <algorithm>
 
@@ -28,30 +28,48 @@ void chooseMenuItem(MenuChip* chip, const QString& title, int n) {
     QFAIL(qPrintable("no menu item " + title));
 }
 
-Harness::Harness() {
-    app.writeLine = [this](const QByteArray& line) {
+Harness::Harness(const std::function<void(PlayerEnvironment&)>& adjust) {
+    QDir(engineDir_.path()).mkpath(QStringLiteral("plugins"));
+    PlayerEnvironment env;
+    env.writeLine = [this](const QByteArray& line) {
         lines.append(line);
     };
-    app.scheduleAfter = [this](int ms, std::function<void()> run) {
-        steps_.append({now_ + ms, order_++, std::move(run)});
+    env.schedule = [this](QObject* owner, int ms, std::function<void()> run) {
+        steps_.append({now_ + ms, order_++, owner, std::move(run)});
     };
-    app.terminate = [this] {
+    env.engineFactory = fakeEngineFactory(engine);
+    env.engineFolders = {QStringLiteral("/nonexistent/velmo/vlc"), engineDir_.path()};
+    env.terminate = [this] {
         ++terminateCalls;
     };
-    app.engineFactory = fakeEngineFactory(engine);
-    QDir(engineDir_.path()).mkpath(QStringLiteral("plugins"));
-    app.engineFolders = {QStringLiteral("/nonexistent/velmo/vlc"), engineDir_.path()};
-    app.buildWindow();
-    app.buildMenu();
+    env.fetchSubtitle = [this](const QUrl& url, QObject* owner, std::function<void(QByteArray)> done) {
+        fetches.append({url, owner, std::move(done)});
+    };
+    env.clock = [this] {
+        return now();
+    };
+    env.inputFd = -1;
+    if (adjust)
+        adjust(env);
+    app_ = std::make_unique<VelmoPlayerApp>(std::move(env));
+    app_->start();
 }
 
 Harness::~Harness() {
-    // The window would run the close sequence as it goes; keep it quiet.
-    app.closing = true;
+    // The window would run the close sequence as it goes; nobody listens now.
+    lines.clear();
+    app_.reset();
+}
+
+void Harness::answerFetch(qsizetype index, const QByteArray& body) {
+    QVERIFY(index < fetches.size());
+    const Fetch fetch = fetches.at(index);
+    if (fetch.owner)
+        fetch.done(body);
 }
 
 void Harness::send(const QByteArray& line) {
-    app.feedInput(line + "\n");
+    app_->channel().feed(line + "\n");
 }
 
 void Harness::send(const QJsonObject& command) {
@@ -68,6 +86,9 @@ void Harness::load(const QJsonObject& extra) {
 void Harness::advance(int ms) {
     const qint64 until = now_ + ms;
     for (;;) {
+        steps_.erase(std::remove_if(steps_.begin(), steps_.end(),
+                                    [](const Step& s) { return s.owner.isNull(); }),
+                     steps_.end());
         auto next =
             std::min_element(steps_.begin(), steps_.end(), [](const Step& a, const Step& b) {
                 return a.due != b.due ? a.due < b.due : a.order < b.order;
@@ -82,12 +103,35 @@ void Harness::advance(int ms) {
     now_ = until;
 }
 
-void Harness::event(int type, int data) {
-    app.vlcEvent(player() ? player()->serial : 0, type, data);
+int Harness::pendingSteps() const {
+    return int(std::count_if(steps_.begin(), steps_.end(),
+                             [](const Step& s) { return !s.owner.isNull(); }));
 }
 
-void Harness::eventFrom(std::uint64_t serial, int type, int data) {
-    app.vlcEvent(serial, type, data);
+void Harness::event(int type, int data) {
+    const auto log = player();
+    if (!log || !log->events)
+        return;
+    PlayerEvents* events = log->events;
+    events->post(type, data);
+    QCoreApplication::sendPostedEvents(events, QEvent::MetaCall);
+}
+
+void Harness::playAt(double position, double duration) {
+    const auto log = player();
+    if (!log)
+        return;
+    if (duration >= 0) {
+        log->length = static_cast<std::int64_t>(duration * 1000);
+        event(EngineEvent::LengthChanged);
+    }
+    log->time = static_cast<std::int64_t>(position * 1000);
+    event(EngineEvent::TimeChanged);
+}
+
+void Harness::startPlaying() {
+    event(EngineEvent::Playing);
+    event(EngineEvent::Vout, 1);
 }
 
 QList<QJsonObject> Harness::events(const QString& type) const {
@@ -103,6 +147,10 @@ QList<QJsonObject> Harness::events(const QString& type) const {
 QJsonObject Harness::lastEvent(const QString& type) const {
     const QList<QJsonObject> all = events(type);
     return all.isEmpty() ? QJsonObject() : all.last();
+}
+
+void Harness::tickProgress() {
+    app_->reportProgress();
 }
 
 } // namespace velmo::test

@@ -1,5 +1,5 @@
 // The window's frames as computed from its size and the chips' widths, in the
-// design's bottom-left coordinates, and their conversion to Qt geometry.
+// coordinates of the view that holds each (y down), and whole pixels of them.
 
 #include "support/test_main.h"
 #include "ui/layout.h"
@@ -17,8 +17,8 @@ private slots:
     void chipWidthLimits_data();
     void chipWidthLimits();
     void growingChipsPushNeighboursLeft();
-    void qtCoordinates_data();
-    void qtCoordinates();
+    void pixelGeometry_data();
+    void pixelGeometry();
 };
 
 void TestLayout::acceptance_data() {
@@ -28,40 +28,43 @@ void TestLayout::acceptance_data() {
     // 1280 × 720, every chip at its smallest width (no title: fitted width 20).
     const WindowFrames f = layoutFrames(1280, 720, ChipWidths{20, 20, 20, 20});
     QTest::newRow("video") << f.video << QRectF(0, 0, 1280, 720);
-    QTest::newRow("top bar") << f.topBar << QRectF(0, 664, 1280, 56);
-    QTest::newRow("bottom bar") << f.bottomBar << QRectF(0, 0, 1280, 78);
+    QTest::newRow("top bar") << f.topBar << QRectF(0, 0, 1280, 56);
+    QTest::newRow("bottom bar") << f.bottomBar << QRectF(0, 642, 1280, 78);
 
-    QTest::newRow("close") << f.closeButton << QRectF(14, 17, 24, 24);
-    QTest::newRow("fullscreen") << f.fullscreenButton << QRectF(1238, 17, 24, 24);
-    QTest::newRow("style") << f.settingsButton << QRectF(1204, 17, 24, 24);
-    QTest::newRow("subtitle chip") << f.subtitlePopup << QRectF(1150, 15, 44, 28);
-    QTest::newRow("audio chip") << f.audioPopup << QRectF(1098, 15, 44, 28);
-    QTest::newRow("quality chip") << f.qualityPopup << QRectF(1046, 15, 44, 28);
-    QTest::newRow("title") << f.titleLabel << QRectF(48, 29, 988, 18);
-    QTest::newRow("subtitle") << f.subtitleLabel << QRectF(48, 11, 988, 15);
+    // In the top bar, 56 high.
+    QTest::newRow("close") << f.closeButton << QRectF(14, 15, 24, 24);
+    QTest::newRow("fullscreen") << f.fullscreenButton << QRectF(1238, 15, 24, 24);
+    QTest::newRow("style") << f.settingsButton << QRectF(1204, 15, 24, 24);
+    QTest::newRow("subtitle chip") << f.subtitlePopup << QRectF(1150, 13, 44, 28);
+    QTest::newRow("audio chip") << f.audioPopup << QRectF(1098, 13, 44, 28);
+    QTest::newRow("quality chip") << f.qualityPopup << QRectF(1046, 13, 44, 28);
+    QTest::newRow("title") << f.titleLabel << QRectF(48, 9, 988, 18);
+    QTest::newRow("subtitle") << f.subtitleLabel << QRectF(48, 30, 988, 15);
 
-    QTest::newRow("play") << f.playButton << QRectF(16, 22, 30, 30);
-    QTest::newRow("skip back") << f.skipBackButton << QRectF(54, 24, 26, 26);
-    QTest::newRow("skip forward") << f.skipForwardButton << QRectF(88, 24, 26, 26);
-    QTest::newRow("current time") << f.currentLabel << QRectF(122, 27, 58, 20);
-    QTest::newRow("speed chip") << f.ratePopup << QRectF(1220, 22, 44, 28);
-    QTest::newRow("volume slider") << f.volumeSlider << QRectF(1128, 26, 82, 20);
-    QTest::newRow("mute") << f.volumeButton << QRectF(1096, 24, 24, 24);
-    QTest::newRow("duration") << f.durationLabel << QRectF(1024, 27, 62, 20);
-    QTest::newRow("position slider") << f.positionSlider << QRectF(188, 27, 828, 20);
-    QTest::newRow("live badge") << f.liveBadge << QRectF(1184, 26, 78, 22);
+    // In the bottom bar, 78 high.
+    QTest::newRow("play") << f.playButton << QRectF(16, 26, 30, 30);
+    QTest::newRow("skip back") << f.skipBackButton << QRectF(54, 28, 26, 26);
+    QTest::newRow("skip forward") << f.skipForwardButton << QRectF(88, 28, 26, 26);
+    QTest::newRow("current time") << f.currentLabel << QRectF(122, 31, 58, 20);
+    QTest::newRow("speed chip") << f.ratePopup << QRectF(1220, 28, 44, 28);
+    QTest::newRow("volume slider") << f.volumeSlider << QRectF(1128, 32, 82, 20);
+    QTest::newRow("mute") << f.volumeButton << QRectF(1096, 30, 24, 24);
+    QTest::newRow("duration") << f.durationLabel << QRectF(1024, 31, 62, 20);
+    QTest::newRow("position slider") << f.positionSlider << QRectF(188, 31, 828, 20);
+    QTest::newRow("live badge") << f.liveBadge << QRectF(1184, 30, 78, 22);
 
     QTest::newRow("centre button") << f.centerButton << QRectF(600, 320, 80, 80);
     QTest::newRow("spinner") << f.spinner << QRectF(620, 340, 40, 40);
-    QTest::newRow("loading") << f.loadingLabel << QRectF(490, 308, 300, 22);
-    QTest::newRow("error") << f.errorLabel << QRectF(192, 310, 896, 90);
-    QTest::newRow("toast") << f.toastLabel << QRectF(520, 602, 240, 30);
+    QTest::newRow("loading") << f.loadingLabel << QRectF(490, 390, 300, 22);
+    QTest::newRow("error") << f.errorLabel << QRectF(192, 320, 896, 90);
+    QTest::newRow("toast") << f.toastLabel << QRectF(520, 88, 240, 30);
 
     // Odd sizes keep their halves and fractions.
     const WindowFrames odd = layoutFrames(1281, 721, ChipWidths{});
     QTest::newRow("odd: centre button") << odd.centerButton << QRectF(600.5, 320.5, 80, 80);
-    QTest::newRow("odd: error") << odd.errorLabel << QRectF(0.15 * 1281, 310.5, 0.7 * 1281, 90);
-    QTest::newRow("odd: loading") << odd.loadingLabel << QRectF(490.5, 308.5, 300, 22);
+    QTest::newRow("odd: error") << odd.errorLabel << QRectF(0.15 * 1281, 320.5, 0.7 * 1281, 90);
+    QTest::newRow("odd: loading") << odd.loadingLabel << QRectF(490.5, 390.5, 300, 22);
+    QTest::newRow("odd: bottom bar") << odd.bottomBar << QRectF(0, 643, 1281, 78);
 }
 
 void TestLayout::acceptance() {
@@ -89,9 +92,9 @@ void TestLayout::narrowWindowKeepsStretchingFrames() {
     QFETCH(double, sliderWidth);
 
     const WindowFrames f = layoutFrames(width, 405, ChipWidths{});
-    QCOMPARE(f.titleLabel, QRectF(48, 29, titleWidth, 18));
-    QCOMPARE(f.subtitleLabel, QRectF(48, 11, titleWidth, 15));
-    QCOMPARE(f.positionSlider, QRectF(188, 27, sliderWidth, 20));
+    QCOMPARE(f.titleLabel, QRectF(48, 9, titleWidth, 18));
+    QCOMPARE(f.subtitleLabel, QRectF(48, 30, titleWidth, 15));
+    QCOMPARE(f.positionSlider, QRectF(188, 31, sliderWidth, 20));
 
     // While there is room the title ends 10 left of the quality chip and the
     // slider 8 left of the duration; below the floor they run over them.
@@ -125,10 +128,10 @@ void TestLayout::chipWidthLimits() {
     QCOMPARE(chipWidth(fitted), width);
     // Each chip is placed at the width it was given, raised to the minimum.
     const WindowFrames f = layoutFrames(1280, 720, ChipWidths{fitted, fitted, fitted, fitted});
-    QCOMPARE(f.subtitlePopup, QRectF(1194 - width, 15, width, 28));
+    QCOMPARE(f.subtitlePopup, QRectF(1194 - width, 13, width, 28));
     QCOMPARE(f.audioPopup.width(), width);
     QCOMPARE(f.qualityPopup.width(), width);
-    QCOMPARE(f.ratePopup, QRectF(1264 - width, 22, width, 28));
+    QCOMPARE(f.ratePopup, QRectF(1264 - width, 28, width, 28));
     // Neighbouring chips are 8 apart.
     QCOMPARE(f.subtitlePopup.left() - f.audioPopup.right(), 8.0);
     QCOMPARE(f.audioPopup.left() - f.qualityPopup.right(), 8.0);
@@ -161,46 +164,24 @@ void TestLayout::growingChipsPushNeighboursLeft() {
     QCOMPARE(rate.titleLabel, before.titleLabel);
 }
 
-void TestLayout::qtCoordinates_data() {
+void TestLayout::pixelGeometry_data() {
     QTest::addColumn<QRectF>("frame");
-    QTest::addColumn<double>("parentHeight");
-    QTest::addColumn<QRectF>("qt");
     QTest::addColumn<QRect>("geometry");
 
     const WindowFrames f = layoutFrames(1280, 720, ChipWidths{});
-    QTest::newRow("top bar") << f.topBar << 720.0 << QRectF(0, 0, 1280, 56)
-                             << QRect(0, 0, 1280, 56);
-    QTest::newRow("bottom bar") << f.bottomBar << 720.0 << QRectF(0, 642, 1280, 78)
-                                << QRect(0, 642, 1280, 78);
-    QTest::newRow("close in the top bar")
-        << f.closeButton << 56.0 << QRectF(14, 15, 24, 24) << QRect(14, 15, 24, 24);
-    QTest::newRow("title in the top bar")
-        << f.titleLabel << 56.0 << QRectF(48, 9, 988, 18) << QRect(48, 9, 988, 18);
-    QTest::newRow("play in the bottom bar")
-        << f.playButton << 78.0 << QRectF(16, 26, 30, 30) << QRect(16, 26, 30, 30);
-    QTest::newRow("toast") << f.toastLabel << 720.0 << QRectF(520, 88, 240, 30)
-                           << QRect(520, 88, 240, 30);
-
+    QTest::newRow("whole frame") << f.titleLabel << QRect(48, 9, 988, 18);
     // Halves round up on both edges, so the size survives.
     const WindowFrames odd = layoutFrames(1281, 721, ChipWidths{});
-    QTest::newRow("odd: centre button")
-        << odd.centerButton << 721.0 << QRectF(600.5, 320.5, 80, 80) << QRect(601, 321, 80, 80);
-    // 192.15 … 1088.85 across, 320.5 … 410.5 down in Qt coordinates.
-    QTest::newRow("odd: error") << odd.errorLabel << 721.0
-                                << QRectF(0.15 * 1281, 320.5, 0.7 * 1281, 90)
-                                << QRect(192, 321, 897, 90);
-    QTest::newRow("negative half")
-        << QRectF(-0.5, 0, 80, 10) << 10.0 << QRectF(-0.5, 0, 80, 10) << QRect(0, 0, 80, 10);
+    QTest::newRow("odd: centre button") << odd.centerButton << QRect(601, 321, 80, 80);
+    // 192.15 … 1088.85 across, 320.5 … 410.5 down.
+    QTest::newRow("odd: error") << odd.errorLabel << QRect(192, 321, 897, 90);
+    QTest::newRow("negative half") << QRectF(-0.5, 0, 80, 10) << QRect(0, 0, 80, 10);
 }
 
-void TestLayout::qtCoordinates() {
+void TestLayout::pixelGeometry() {
     QFETCH(QRectF, frame);
-    QFETCH(double, parentHeight);
-    QFETCH(QRectF, qt);
     QFETCH(QRect, geometry);
-
-    QCOMPARE(qtRect(frame, parentHeight), qt);
-    QCOMPARE(qtGeometry(frame, parentHeight), geometry);
+    QCOMPARE(velmo::pixelGeometry(frame), geometry);
 }
 
 VELMO_TEST_MAIN(TestLayout)

@@ -5,6 +5,7 @@
 // without a trace of the padding, at the picture's aspect ratio.
 
 #include "engine/engine.h"
+#include "engine/player_events.h"
 #include "engine/frame_convert.h"
 #include "ui/video_view.h"
 
@@ -155,16 +156,14 @@ void TestVideoPlayback::plays() {
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     bool paused = false;
+    PlayerEvents events;
+    QObject::connect(&events, &PlayerEvents::paused, [&paused] { paused = true; });
     std::unique_ptr<Engine> engine =
-        createVlcEngine({"--quiet", "--avcodec-hw=any", "--no-video-title-show", "--aout=dummy"},
-                        [&paused](std::uint64_t, int type, int) {
-                            if (type == EngineEvent::Paused)
-                                paused = true;
-                        });
+        createVlcEngine({"--quiet", "--avcodec-hw=any", "--no-video-title-show", "--aout=dummy"});
     QVERIFY(engine);
     Engine::OpenError error = Engine::OpenError::None;
     std::unique_ptr<MediaPlayer> player =
-        engine->open(QUrl::fromLocalFile(clip).toString(), {}, &error);
+        engine->open(QUrl::fromLocalFile(clip).toString(), {}, &events, &error);
     QVERIFY(player);
     player->attachVideo(view.sink());
     player->attachEvents();
