@@ -51,10 +51,15 @@ QString fromUtf32(QByteArrayView data, bool bigEndian) {
     QString text;
     for (qsizetype i = 0; i < data.size() / 4; ++i) {
         const char32_t unit = unitAt(data, i, 4, bigEndian);
-        if (unit > 0x10FFFF || QChar::isSurrogate(unit))
+        // Not QString::fromUcs4, which drops a U+FEFF as if it began a file.
+        if (unit > 0x10FFFF || QChar::isSurrogate(unit)) {
             text += QChar::ReplacementCharacter;
-        else
-            text += QString::fromUcs4(&unit, 1);
+        } else if (QChar::requiresSurrogates(unit)) {
+            text += QChar(QChar::highSurrogate(unit));
+            text += QChar(QChar::lowSurrogate(unit));
+        } else {
+            text += QChar(char16_t(unit));
+        }
     }
     if (data.size() % 4)
         text += QChar::ReplacementCharacter;

@@ -295,6 +295,8 @@ private slots:
         row("UTF-32 mark alone", hex("0000feff"), QString());
         row("only one of two UTF-16 marks removed", hex("feff feff 0031"),
             QStringLiteral("\ufeff1"));
+        row("a U+FEFF inside UTF-32 stays", hex("0000feff 00000031 0000feff 00000032"),
+            QStringLiteral("1\ufeff2"));
         row("UTF-8 mark: a malformed byte is U+FFFD, not Windows-1256", hex("efbbbf d8b3 ff"),
             QStringLiteral("س\ufffd"));
         // A bad unit in a marked file costs that unit only.
