@@ -11,10 +11,15 @@
 
 namespace velmo {
 
-// The text of a downloaded subtitle file. Tries strict UTF-8 (one malformed
-// sequence rejects it), then Windows-1256 (Persian and Arabic files from
-// Windows), then Latin-1, and removes one leading byte-order mark. Never fails:
-// the worst case is empty text.
+// The text of a downloaded subtitle file (srt_decode.cpp). A leading
+// byte-order mark of UTF-8, UTF-16 LE/BE or UTF-32 LE/BE decides the encoding
+// and is removed (one mark; a second stays as U+FEFF); in such a file each
+// malformed sequence becomes U+FFFD. A file without a mark whose first eight
+// characters read as ASCII UTF-16 (zero bytes in every other place, a digit
+// among them) is UTF-16 of that order. Any other file is tried as strict UTF-8
+// (one malformed sequence rejects it), then Windows-1256 (Persian and Arabic
+// files from Windows), then Latin-1. Never fails: the worst case is empty
+// text. The text never holds a lone surrogate.
 //
 // glibc's CP1256 defines all 256 bytes, so in practice the Latin-1 step is
 // only reached when the system has no CP1256 converter at all.

@@ -230,6 +230,9 @@ int main(int argc, char** argv) {
     const QByteArray utf8 = srt.toUtf8();
     const QByteArray windows1256 = QStringEncoder("windows-1256")(
         QString(srt).replace(QChar(0x06CC), QChar(0x064A))); // Windows-1256 has only the Arabic yeh
+    // What Notepad saves as "Unicode": UTF-16 LE behind its byte-order mark.
+    const QByteArray utf16 =
+        QByteArray("\xff\xfe", 2) + QStringEncoder(QStringConverter::Utf16LE)(srt);
     const QString path = dir + QStringLiteral("/persian.srt");
     if (!writeFile(path, utf8)) {
         std::fprintf(stderr, "bench_srt: cannot write %s\n", qPrintable(path));
@@ -248,6 +251,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const Parsed legacy = timeParse(windows1256, runs);
+    const Parsed wide = timeParse(utf16, runs);
+    if (wide.cues != cueCount) {
+        std::fprintf(stderr, "bench_srt: parsed %lld cues from UTF-16, expected %d\n",
+                     static_cast<long long>(wide.cues), cueCount);
+        return 1;
+    }
     const int ffmpegRuns = std::max(3, runs / 2);
     const QStringList plain{
         QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-i"), path,
@@ -268,6 +277,7 @@ int main(int argc, char** argv) {
     row("  decode", ours.decode);
     row("  parse", ours.parse);
     row("decode + parse (same text in Windows-1256)", legacy.total);
+    row("decode + parse (same text in UTF-16 LE)", wide.total);
     row("ffmpeg -i file.srt -f null -", peer);
     row("ffmpeg -i file.srt -c:s ass -f null -", peerDecoding);
 

@@ -3,7 +3,9 @@
 // invariants of a cue list are checked. The first byte chooses how the rest
 // becomes text: as a downloaded file (DecodeSubtitleData, held to the plain
 // decoder) or as UTF-16 code units, which reach every code point (digits
-// beyond the BMP, every separator) with few bytes.
+// beyond the BMP, every separator) with few bytes. The seeds under
+// tests/data/srt/fuzz start with a zero byte: files in each Unicode form, with
+// and without a byte-order mark, for the decoding side.
 
 #include "srt_reference.h"
 #include "subtitles/cue_lookup.h"
@@ -90,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         text = velmo::DecodeSubtitleData(bytes);
         check(text == velmo::reference::decodeSubtitleData(bytes),
               "decoding differs from the plain decoder");
+        check(text.isValidUtf16(), "decoded text holds a lone surrogate");
     }
 
     const QList<velmo::SubtitleCue> cues = velmo::ParseSubtitle(text);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 using velmo::SubtitleCue;
 using velmo::reference::describe;
@@ -277,10 +278,64 @@ private slots:
         QTest::newRow("overlong NUL") << QByteArray("\xc0\x80") << QStringLiteral("\u06c1\u20ac");
         QTest::newRow("beyond U+10FFFF")
             << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\u06af\u20ac\u20ac");
-        QTest::newRow("UTF-16 with mark") << QByteArray("\xff\xfe"
-                                                        "1\0",
-                                                        4)
-                                          << QString::fromUtf16(u"ے\u200f1\0", 4);
+        // A leading byte-order mark names the encoding; one mark is removed.
+        const auto hex = [](const char* bytes) {
+            return QByteArray::fromHex(bytes); // the spaces are skipped
+        };
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& text) {
+            QTest::newRow(name) << bytes << text;
+        };
+        row("UTF-16 LE mark", hex("fffe 3100 3a06"), QStringLiteral("1\u063a"));
+        row("UTF-16 BE mark", hex("feff 0031 063a"), QStringLiteral("1\u063a"));
+        row("UTF-32 LE mark, not UTF-16 LE with a NUL", hex("fffe0000 31000000 00f60100"),
+            QStringLiteral("1😀"));
+        row("UTF-32 BE mark", hex("0000feff 00000031 0001f600"), QStringLiteral("1😀"));
+        row("UTF-16 surrogate pair", hex("fffe 3dd8 00de"), QStringLiteral("😀"));
+        row("UTF-16 mark alone", hex("fffe"), QString());
+        row("UTF-32 mark alone", hex("0000feff"), QString());
+        row("only one of two UTF-16 marks removed", hex("feff feff 0031"),
+            QStringLiteral("\ufeff1"));
+        row("a U+FEFF inside UTF-32 stays", hex("0000feff 00000031 0000feff 00000032"),
+            QStringLiteral("1\ufeff2"));
+        row("UTF-8 mark: a malformed byte is U+FFFD, not Windows-1256", hex("efbbbf d8b3 ff"),
+            QStringLiteral("س\ufffd"));
+        // A bad unit in a marked file costs that unit only.
+        row("UTF-16 lone high surrogate", hex("fffe 00d8 3100"), QStringLiteral("\ufffd1"));
+        row("UTF-16 lone low surrogate", hex("fffe 3100 00dc 3200"), QStringLiteral("1\ufffd2"));
+        row("UTF-16 high surrogate before a pair", hex("fffe 00d8 3dd8 00de"),
+            QStringLiteral("\ufffd😀"));
+        row("UTF-16 high surrogate at the end", hex("fffe 3100 00d8"), QStringLiteral("1\ufffd"));
+        row("UTF-16 odd last byte", hex("feff 0031 00"), QStringLiteral("1\ufffd"));
+        row("UTF-16 high surrogate and an odd byte at the end", hex("fffe 3100 00d8 32"),
+            QStringLiteral("1\ufffd\ufffd"));
+        row("UTF-32 surrogate code points are not a pair", hex("fffe0000 3dd80000 00de0000"),
+            QStringLiteral("\ufffd\ufffd"));
+        row("UTF-32 past U+10FFFF", hex("0000feff 00110000 00000031"), QStringLiteral("\ufffd1"));
+        row("UTF-32 cut at the end", hex("fffe0000 31000000 3200"), QStringLiteral("1\ufffd"));
+        // UTF-16 without a mark: eight ASCII units, a digit among them, 16 bytes
+        // at least. "1\n00:00:" is how an SRT file starts.
+        row("UTF-16 LE without mark", hex("3100 0a00 3000 3000 3a00 3000 3000 3a00 3a06"),
+            QStringLiteral("1\n00:00:\u063a"));
+        row("UTF-16 BE without mark", hex("0031 000a 0030 0030 003a 0030 0030 003a 063a"),
+            QStringLiteral("1\n00:00:\u063a"));
+        row("UTF-16 without mark, odd length", hex("3100 0a00 3000 3000 3a00 3000 3000 3a00 32"),
+            QStringLiteral("1\n00:00:\ufffd"));
+        row("UTF-16 without mark, lone surrogate",
+            hex("3100 0a00 3000 3000 3a00 3000 3000 3a00 00dc"), QStringLiteral("1\n00:00:\ufffd"));
+        // Near misses stay with the 8-bit chain: ASCII, NUL bytes and all.
+        for (const auto& [name, bytes] : {
+                 std::pair{"seven ASCII units are too few", "3100 0a00 3000 3000 3a00 3000 3000"},
+                 std::pair{"eight ASCII units without a digit",
+                           "4e00 6f00 7400 6500 3a00 2000 7800 7900"},
+                 std::pair{"a non-ASCII unit among the first eight",
+                           "3100 0a00 3000 3000 3a00 3306 3000 3a00"},
+                 std::pair{"a NUL unit among the first eight",
+                           "3100 0a00 3000 0000 3a00 3000 3000 3a00"},
+                 std::pair{"UTF-32 without mark is not sniffed",
+                           "31000000 0a000000 30000000 30000000"},
+             }) {
+            row(name, hex(bytes), QString::fromLatin1(hex(bytes)));
+        }
     }
     void decode() {
         QFETCH(QByteArray, bytes);
@@ -327,37 +382,66 @@ private slots:
     void golden_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("lineEnds");
+        QTest::addColumn<QByteArray>("encoding");
         QTest::addColumn<bool>("mark");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* input, const char* lineEnds, bool mark,
-                            const char* expected) {
+        const auto row = [](const char* name, const char* input, const char* lineEnds,
+                            const char* encoding, bool mark, const char* expected) {
             QTest::newRow(name) << QString::fromLatin1(input) << QString::fromLatin1(lineEnds)
-                                << mark << QString::fromLatin1(expected);
+                                << QByteArray(encoding) << mark << QString::fromLatin1(expected);
         };
-        row("standard", "standard.srt", "\n", false, "standard.cues");
-        row("standard, CR LF", "standard.srt", "\r\n", false, "standard.cues");
-        row("standard, CR", "standard.srt", "\r", false, "standard.cues");
-        row("standard, byte-order mark", "standard.srt", "\n", true, "standard.cues");
-        row("standard, CR LF and mark", "standard.srt", "\r\n", true, "standard.cues");
-        row("Persian, UTF-8", "persian-utf8.srt", "\n", false, "persian.cues");
-        row("Persian, Windows-1256", "persian-cp1256.srt", "\n", false, "persian.cues");
-        row("Persian, Windows-1256, CR LF", "persian-cp1256.srt", "\r\n", false, "persian.cues");
-        row("timing forms", "timing-forms.srt", "\n", false, "timing-forms.cues");
-        row("markup and escapes", "markup.srt", "\n", false, "markup.cues");
-        row("block structure", "structure.srt", "\n", false, "structure.cues");
-        row("order and overlap", "order.srt", "\n", false, "order.cues");
-        row("UTF-16 with mark", "utf16-bom.srt", "\n", false, "no-cues.cues");
-        row("UTF-16 big-endian without mark", "utf16be.srt", "\n", false, "no-cues.cues");
+        row("standard", "standard.srt", "\n", "", false, "standard.cues");
+        row("standard, CR LF", "standard.srt", "\r\n", "", false, "standard.cues");
+        row("standard, CR", "standard.srt", "\r", "", false, "standard.cues");
+        row("standard, byte-order mark", "standard.srt", "\n", "UTF-8", true, "standard.cues");
+        row("standard, CR LF and mark", "standard.srt", "\r\n", "UTF-8", true, "standard.cues");
+        row("Persian, UTF-8", "persian-utf8.srt", "\n", "", false, "persian.cues");
+        row("Persian, Windows-1256", "persian-cp1256.srt", "\n", "", false, "persian.cues");
+        row("Persian, Windows-1256, CR LF", "persian-cp1256.srt", "\r\n", "", false,
+            "persian.cues");
+        row("timing forms", "timing-forms.srt", "\n", "", false, "timing-forms.cues");
+        row("markup and escapes", "markup.srt", "\n", "", false, "markup.cues");
+        row("block structure", "structure.srt", "\n", "", false, "structure.cues");
+        row("order and overlap", "order.srt", "\n", "", false, "order.cues");
+        // Files iconv wrote.
+        row("UTF-16 with mark", "utf16-bom.srt", "\n", "", false, "standard.cues");
+        row("UTF-16 big-endian without mark", "utf16be.srt", "\n", "", false, "standard.cues");
+        // One text with U+200C and characters outside the BMP in every Unicode form.
+        row("Unicode, UTF-8", "unicode.srt", "\n", "", false, "unicode.cues");
+        row("Unicode, UTF-8 with mark", "unicode.srt", "\n", "UTF-8", true, "unicode.cues");
+        row("Unicode, UTF-16 LE with mark", "unicode.srt", "\n", "UTF-16LE", true, "unicode.cues");
+        row("Unicode, UTF-16 LE with mark, CR LF", "unicode.srt", "\r\n", "UTF-16LE", true,
+            "unicode.cues");
+        row("Unicode, UTF-16 BE with mark", "unicode.srt", "\n", "UTF-16BE", true, "unicode.cues");
+        row("Unicode, UTF-32 LE with mark", "unicode.srt", "\n", "UTF-32LE", true, "unicode.cues");
+        row("Unicode, UTF-32 BE with mark", "unicode.srt", "\r\n", "UTF-32BE", true,
+            "unicode.cues");
+        row("Unicode, UTF-16 LE without mark", "unicode.srt", "\n", "UTF-16LE", false,
+            "unicode.cues");
+        row("Unicode, UTF-16 LE without mark, CR LF", "unicode.srt", "\r\n", "UTF-16LE", false,
+            "unicode.cues");
+        row("Unicode, UTF-16 BE without mark", "unicode.srt", "\n", "UTF-16BE", false,
+            "unicode.cues");
+        // Only UTF-16 is recognised without a mark.
+        row("Unicode, UTF-32 LE without mark", "unicode.srt", "\n", "UTF-32LE", false,
+            "no-cues.cues");
     }
     void golden() {
         QFETCH(QString, input);
         QFETCH(QString, lineEnds);
+        QFETCH(QByteArray, encoding);
         QFETCH(bool, mark);
         QFETCH(QString, expected);
         QByteArray bytes = readFixture(input);
         bytes.replace("\n", lineEnds.toLatin1());
-        if (mark)
-            bytes.prepend("\xef\xbb\xbf");
+        if (!encoding.isEmpty()) {
+            // Qt's encoder, not the iconv the player decodes with.
+            QStringEncoder encoder(encoding.constData());
+            QVERIFY(encoder.isValid());
+            bytes = encoder(QString::fromUtf8(bytes));
+            if (mark)
+                bytes.prepend(encoder(QStringView(u"\ufeff")));
+        }
         const QString text = velmo::DecodeSubtitleData(bytes);
         const QList<SubtitleCue> cues = velmo::ParseSubtitle(text);
         QCOMPARE(describe(cues), QString::fromUtf8(readFixture(expected)));
