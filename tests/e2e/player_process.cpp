@@ -163,7 +163,7 @@ void PlayerProcess::setEnvironmentValue(const QString& name, const QString& valu
 bool PlayerProcess::start() {
     startChecker();
     clock_.start();
-    process_.start(QStringLiteral(VELMO_PLAYER_BINARY), {});
+    process_.start(program_, {});
     return process_.waitForStarted(10000);
 }
 

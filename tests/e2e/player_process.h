@@ -40,6 +40,8 @@ public:
 
     // For the next start(): one variable of the player's environment.
     void setEnvironmentValue(const QString& name, const QString& value);
+    // For the next start(): another player binary than the one built with the tests.
+    void setProgram(const QString& program) { program_ = program; }
     bool start();
     void send(const QJsonObject& command);
     // Exactly these bytes, handed to the pipe before this returns.
@@ -59,6 +61,7 @@ public:
     bool waitForExit(int timeoutMs);
 
     bool running() const { return !finished_; }
+    qint64 processId() const { return process_.processId(); }
     int exitCode() const { return process_.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return process_.exitStatus(); }
 
@@ -74,6 +77,7 @@ private:
     void startChecker();
     void readCheckerAnswers();
 
+    QString program_ = QStringLiteral(VELMO_PLAYER_BINARY);
     QProcess process_;
     // One process checks every line against the schema; it answers each line in turn.
     QProcess checker_;
