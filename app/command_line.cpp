@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 #ifndef VELMO_VERSION
@@ -57,31 +58,27 @@ The whole protocol: velmo-player(1), PROTOCOL.md and its JSON Schema.
 
 // Qt's own options, which it takes with one dash or two. Those of `kQtValueOptions` take the
 // next argument as their value (or one after "=").
-constexpr std::array<std::string_view, 16> kQtValueOptions = {"platform",
-                                                              "platformpluginpath",
-                                                              "platformtheme",
-                                                              "plugin",
-                                                              "qwindowgeometry",
-                                                              "geometry",
-                                                              "qwindowicon",
-                                                              "icon",
-                                                              "qwindowtitle",
-                                                              "title",
-                                                              "session",
-                                                              "style",
-                                                              "stylesheet",
-                                                              "display",
-                                                              "name",
-                                                              "visual"};
-constexpr std::array<std::string_view, 6> kQtFlags = {"reverse", "testability", "widgetcount",
-                                                      "nograb",  "dograb",      "qmljsdebugger"};
+constexpr std::string_view kQtValueOptions[] = {"platform",
+                                                "platformpluginpath",
+                                                "platformtheme",
+                                                "plugin",
+                                                "qwindowgeometry",
+                                                "geometry",
+                                                "qwindowicon",
+                                                "icon",
+                                                "qwindowtitle",
+                                                "title",
+                                                "session",
+                                                "style",
+                                                "stylesheet",
+                                                "display",
+                                                "name",
+                                                "visual"};
+constexpr std::string_view kQtFlags[] = {"reverse", "testability", "widgetcount",
+                                         "nograb",  "dograb",      "qmljsdebugger"};
 
-template <std::size_t N>
-bool contains(const std::array<std::string_view, N>& names, std::string_view name) {
-    for (const std::string_view known : names)
-        if (known == name)
-            return true;
-    return false;
+bool isOneOf(std::span<const std::string_view> names, std::string_view name) {
+    return std::ranges::find(names, name) != names.end();
 }
 
 CommandLineOutcome refuse(std::string_view what, std::string_view argument) {
@@ -108,9 +105,9 @@ CommandLineOutcome readCommandLine(int argc, const char* const* argv) {
         const std::size_t equals = name.find('=');
         const bool valueAttached = equals != std::string_view::npos;
         name = name.substr(0, equals);
-        if (contains(kQtFlags, name))
+        if (isOneOf(kQtFlags, name))
             continue;
-        if (!contains(kQtValueOptions, name))
+        if (!isOneOf(kQtValueOptions, name))
             return refuse("unknown option", argument);
         if (!valueAttached && ++i >= argc)
             return refuse("missing value for", argument);
