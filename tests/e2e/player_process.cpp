@@ -103,6 +103,55 @@ PlayerProcess::~PlayerProcess() {
         process_.kill();
         process_.waitForFinished(5000);
     }
+    if (checker_.state() != QProcess::NotRunning) {
+        checker_.closeWriteChannel();
+        if (!checker_.waitForFinished(5000))
+            checker_.kill();
+        checker_.waitForFinished(5000);
+    }
+}
+
+void PlayerProcess::startChecker() {
+    connect(&checker_, &QProcess::readyReadStandardOutput, this,
+            &PlayerProcess::readCheckerAnswers);
+    checker_.start(QStringLiteral(VELMO_PYTHON),
+                   {QStringLiteral(VELMO_LINE_CHECKER), QStringLiteral(VELMO_PROTOCOL_SCHEMA),
+                    QStringLiteral("eventV1")});
+    if (!checker_.waitForStarted(10000))
+        faults_
+            << QStringLiteral("the schema checker did not start: %1").arg(checker_.errorString());
+    connect(&checker_, &QProcess::finished, this, [this] {
+        readCheckerAnswers();
+        if (!unanswered_.isEmpty())
+            faults_ << QStringLiteral("the schema checker stopped: %1")
+                           .arg(QString::fromLocal8Bit(checker_.readAllStandardError()));
+        unanswered_.clear();
+    });
+}
+
+void PlayerProcess::readCheckerAnswers() {
+    checkerBuffer_ += checker_.readAllStandardOutput();
+    for (qsizetype end = checkerBuffer_.indexOf('\n'); end >= 0;
+         end = checkerBuffer_.indexOf('\n')) {
+        const QByteArray answer = checkerBuffer_.left(end);
+        checkerBuffer_.remove(0, end + 1);
+        const QByteArray line = unanswered_.isEmpty() ? QByteArray() : unanswered_.takeFirst();
+        if (answer != "ok")
+            faults_ << QStringLiteral("not as the schema says (%1): %2")
+                           .arg(QString::fromUtf8(answer.mid(answer.indexOf(' ') + 1)),
+                                QString::fromUtf8(line));
+    }
+}
+
+QStringList PlayerProcess::protocolFaults() {
+    if (!unanswered_.isEmpty() &&
+        !QTest::qWaitFor([this] { return unanswered_.isEmpty(); }, 20000)) {
+        faults_ << QStringLiteral("the schema checker did not answer about %1 lines: %2")
+                       .arg(unanswered_.size())
+                       .arg(QString::fromLocal8Bit(checker_.readAllStandardError()));
+        unanswered_.clear();
+    }
+    return faults_;
 }
 
 void PlayerProcess::setEnvironmentValue(const QString& name, const QString& value) {
@@ -112,10 +161,9 @@ void PlayerProcess::setEnvironmentValue(const QString& name, const QString& valu
 }
 
 bool PlayerProcess::start() {
+    startChecker();
     clock_.start();
-    // VELMO_TEST_PLAYER runs the tests against another build of the player.
-    process_.start(qEnvironmentVariable("VELMO_TEST_PLAYER", QStringLiteral(VELMO_PLAYER_BINARY)),
-                   {});
+    process_.start(program_, {});
     return process_.waitForStarted(10000);
 }
 
@@ -196,6 +244,10 @@ void PlayerProcess::readOutput() {
 }
 
 void PlayerProcess::takeLine(const QByteArray& line) {
+    if (checker_.state() == QProcess::Running) {
+        unanswered_.append(line);
+        checker_.write(line + '\n');
+    }
     const QString shown = QString::fromUtf8(line);
     if (closedSeen_)
         faults_ << QStringLiteral("line after \"closed\": %1").arg(shown);

@@ -3,8 +3,9 @@
 // The real player binary as its parent application runs it: a child process fed
 // command lines on its standard input, whose standard output is read line by
 // line as events. Every line is checked against what the channel promises (one
-// compact JSON object with a "type" per line, nothing after "closed"), so that a
-// stray log line on stdout fails whichever test provoked it.
+// compact JSON object with a "type" per line, nothing after "closed") and against
+// the protocol's JSON Schema, so that a stray log line on stdout, a missing key or a
+// key too many fails whichever test provoked it.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -39,6 +40,8 @@ public:
 
     // For the next start(): one variable of the player's environment.
     void setEnvironmentValue(const QString& name, const QString& value);
+    // For the next start(): another player binary than the one built with the tests.
+    void setProgram(const QString& program) { program_ = program; }
     bool start();
     void send(const QJsonObject& command);
     // Exactly these bytes, handed to the pipe before this returns.
@@ -58,19 +61,29 @@ public:
     bool waitForExit(int timeoutMs);
 
     bool running() const { return !finished_; }
+    qint64 processId() const { return process_.processId(); }
     int exitCode() const { return process_.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return process_.exitStatus(); }
 
-    // What broke the channel's promises so far, one sentence each.
-    QStringList protocolFaults() const { return faults_; }
+    // What broke the channel's promises so far, one sentence each; waits for the schema
+    // checker's answers about every line read so far.
+    QStringList protocolFaults();
     // The last events and the tail of stderr, for failure messages.
     QString describe() const;
 
 private:
     void readOutput();
     void takeLine(const QByteArray& line);
+    void startChecker();
+    void readCheckerAnswers();
 
+    // VELMO_TEST_PLAYER runs the tests against another build of the player.
+    QString program_ = qEnvironmentVariable("VELMO_TEST_PLAYER", QStringLiteral(VELMO_PLAYER_BINARY));
     QProcess process_;
+    // One process checks every line against the schema; it answers each line in turn.
+    QProcess checker_;
+    QByteArray checkerBuffer_;
+    QList<QByteArray> unanswered_; // lines sent to the checker, oldest first
     QElapsedTimer clock_;
     QByteArray outBuffer_;
     QByteArray errText_;

@@ -227,7 +227,8 @@ void EndToEndTest::startTime_data() {
     QTest::addColumn<double>("startTime");
     QTest::addColumn<double>("lowest");  // no position reported below this
     QTest::addColumn<double>("highest"); // where playback is found once it moves
-    QTest::newRow("3 s") << 3.0 << 3.0 << 4.5;
+    // The engine lands on a frame, which may be one before the time asked for.
+    QTest::newRow("3 s") << 3.0 << 2.9 << 4.5;
     // Up to 1.5 s the start is not worth skipping: playback begins at 0.
     QTest::newRow("1.5 s is kept at the start") << 1.5 << 0.0 << 1.2;
 }
